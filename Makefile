@@ -1,0 +1,66 @@
+# make demo | make test | make bench
+# Sets up .venv with CPython 3.13, builds the extension incrementally and runs the job.
+
+VENV      := .venv
+PY        := $(VENV)/bin/python
+PIP       := $(PY) -m pip --disable-pip-version-check -q
+CPP_BUILD := build/cpp
+SYS_PACKAGES := libgtest-dev libexpat1-dev
+# Everything the build reads; the extension is rebuilt (incrementally) when any of it changes.
+SOURCES := $(shell find src -name '*.cpp' -o -name '*.hpp' 2>/dev/null) CMakeLists.txt pyproject.toml
+
+.PHONY: all demo test test-python test-cpp bench build sysdeps clean format
+
+all: build
+
+$(VENV)/.ready: pyproject.toml
+	@PYTHON=$$(tools/find-python) && echo "using $$PYTHON" && \
+	  { [ -x $(PY) ] || $$PYTHON -m venv $(VENV); }
+	$(PIP) install "scikit-build-core>=0.10" "numpy>=2.0" "pytest>=8" "cmake>=3.26" "ninja>=1.10"
+	@touch $@
+
+# pip with the persistent build directory of pyproject.toml: only changed files recompile.
+$(VENV)/.built: $(VENV)/.ready $(SOURCES)
+	$(PIP) install --no-build-isolation --no-deps .
+	@touch $@
+
+build: $(VENV)/.built
+
+sysdeps:
+	@missing=""; \
+	[ -f /usr/include/gtest/gtest.h ] || missing="$$missing libgtest-dev"; \
+	[ -f /usr/include/expat.h ] || missing="$$missing libexpat1-dev"; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	  else \
+	    echo "Missing system packages:$$missing"; \
+	    echo "Install them with: sudo apt-get install$$missing"; exit 1; \
+	  fi; \
+	fi
+
+$(CPP_BUILD)/build.ninja: CMakeLists.txt | $(VENV)/.ready sysdeps
+	$(VENV)/bin/cmake -S . -B $(CPP_BUILD) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV)/bin/ninja) \
+	  -DKINETRA_PYTHON=OFF -DKINETRA_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPython_EXECUTABLE=$(abspath $(PY))
+
+test-cpp: $(CPP_BUILD)/build.ninja sysdeps
+	$(VENV)/bin/cmake --build $(CPP_BUILD)
+	$(VENV)/bin/ctest --test-dir $(CPP_BUILD) --output-on-failure
+
+test-python: build test-cpp
+	KINETRA_PROBE_DIR=$(abspath $(CPP_BUILD)) $(PY) -m pytest -q
+
+test: test-python
+
+demo: build
+	$(PY) examples/demo.py
+
+bench: build
+	@for b in benchmarks/*.py; do [ -e "$$b" ] || continue; echo "== $$b"; $(PY) "$$b" || exit 1; done
+
+format:
+	clang-format -i $$(find src tests benchmarks -name '*.cpp' -o -name '*.hpp')
+
+clean:
+	rm -rf build $(VENV)

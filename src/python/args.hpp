@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "python/ref.hpp"
+
+namespace kinetra::python {
+
+// The parameters of a callable as written in its text signature: "name" is
+// required, "name=None" optional, "*name" collects surplus positional arguments.
+class Signature {
+ public:
+  // `qualified_name` is what messages show before "()": "SE3.__new__", "Model.add_joint",
+  // "neutral". `parameters` excludes the receiver.
+  Signature(std::string qualified_name, std::vector<std::string> parameters);
+
+  const std::string& qualified_name() const { return qualified_name_; }
+  std::size_t size() const { return names_.size(); }
+  const char* name(std::size_t i) const { return names_[i].c_str(); }
+  bool has_varargs() const { return varargs_; }
+  // "(a, b=None)" or "($self, a)".
+  std::string text(bool with_self) const;
+
+  // Matches positional and keyword arguments to the parameters; writes a borrowed
+  // reference or nullptr (absent) per parameter into `out` (size() entries).
+  // Raises TypeError with the interpreter's wording and throws PythonError on failure.
+  void bind(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out) const;
+  void bind(PyObject* args_tuple, PyObject* kwargs_dict, PyObject** out) const;
+
+ private:
+  std::size_t match_keyword(PyObject* keyword, Py_ssize_t nargs, PyObject** out) const;
+  void check_missing(PyObject** out) const;
+  [[noreturn]] void too_many_positional(Py_ssize_t given) const;
+
+  std::string qualified_name_;
+  std::vector<std::string> spelled_;  // as written, for the text signature
+  std::vector<std::string> names_;
+  std::vector<Ref> interned_;
+  std::size_t required_ = 0;
+  bool varargs_ = false;
+};
+
+}  // namespace kinetra::python

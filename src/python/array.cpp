@@ -1,0 +1,65 @@
+// The only translation unit that uses the NumPy C API.
+#include "python/array.hpp"
+
+#include <cstring>
+#include <string>
+
+#include "python/errors.hpp"
+
+#define PY_ARRAY_UNIQUE_SYMBOL kinetra_numpy_api
+#include <numpy/arrayobject.h>
+#include <numpy/arrayscalars.h>
+
+namespace kinetra::python {
+
+void init_numpy() {
+  if (PyArray_ImportNumPyAPI() < 0) throw_python_error();
+}
+
+NdArrayView load_array(PyObject* object, int dims) {
+  if (PyArray_Check(object)) {
+    auto* array = reinterpret_cast<PyArrayObject*>(object);
+    const bool float64 = PyArray_TYPE(array) == NPY_DOUBLE && PyArray_ISNOTSWAPPED(array);
+    const int ndim = PyArray_NDIM(array);
+    if (float64 && (dims == 0 || ndim == dims)) {
+      static_assert(sizeof(npy_intp) == sizeof(std::ptrdiff_t));
+      const auto* shape = reinterpret_cast<const std::ptrdiff_t*>(PyArray_DIMS(array));
+      const auto* strides = reinterpret_cast<const std::ptrdiff_t*>(PyArray_STRIDES(array));
+      return NdArrayView(PyArray_BYTES(array), {shape, static_cast<std::size_t>(ndim)},
+                         {strides, static_cast<std::size_t>(ndim)});
+    }
+  }
+  raise(PyExc_TypeError,
+        "'" + type_name(object) + "' object cannot be converted to 'PyArray<T, D>'");
+}
+
+Ref new_vector(std::span<const double> values) {
+  npy_intp shape[1] = {static_cast<npy_intp>(values.size())};
+  Ref array = checked(PyArray_SimpleNew(1, shape, NPY_DOUBLE));
+  if (!values.empty()) {
+    std::memcpy(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array.get())), values.data(),
+                values.size_bytes());
+  }
+  return array;
+}
+
+Ref new_matrix(std::size_t rows, std::size_t cols, std::span<const double> values,
+               MemoryOrder order) {
+  npy_intp shape[2] = {static_cast<npy_intp>(rows), static_cast<npy_intp>(cols)};
+  const bool column_major = order == MemoryOrder::ColumnMajor;
+  Ref array = checked(PyArray_New(&PyArray_Type, 2, shape, NPY_DOUBLE, nullptr, nullptr, 0,
+                                  column_major ? NPY_ARRAY_F_CONTIGUOUS : 0, nullptr));
+  auto* data = static_cast<double*>(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array.get())));
+  if (!column_major) {
+    if (!values.empty()) std::memcpy(data, values.data(), values.size_bytes());
+  } else {
+    for (std::size_t i = 0; i < rows; ++i) {
+      for (std::size_t j = 0; j < cols; ++j) data[j * rows + i] = values[i * cols + j];
+    }
+  }
+  return array;
+}
+
+bool is_numpy_bool(PyObject* object) { return PyArray_IsScalar(object, Bool); }
+
+}  // namespace kinetra::python

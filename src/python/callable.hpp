@@ -1,0 +1,282 @@
+#pragma once
+
+// Trampolines: C entry points generated from captureless lambdas. Each one binds
+// the arguments, claims the receiver, converts the other arguments in parameter
+// order, calls the lambda once and converts its result; every C++ exception is
+// turned into a Python exception before returning to the interpreter.
+
+#include <cstddef>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "python/args.hpp"
+#include "python/convert.hpp"
+
+namespace kinetra::python {
+
+template <class F>
+struct Traits : Traits<decltype(&F::operator())> {};
+template <class C, class R, class... A>
+struct Traits<R (C::*)(A...) const> {
+  using Result = R;
+  using Params = std::tuple<A...>;
+};
+template <class R, class... A>
+struct Traits<R (*)(A...)> {
+  using Result = R;
+  using Params = std::tuple<A...>;
+};
+
+template <class F>
+using Params = typename Traits<F>::Params;
+template <class F>
+constexpr std::size_t arity = std::tuple_size_v<Params<F>>;
+template <class F, std::size_t I>
+using Param = std::tuple_element_t<I, Params<F>>;
+
+template <class F>
+concept Callable = std::is_empty_v<F> && std::is_default_constructible_v<F>;
+
+// Whether parameter First of F is its last one and collects "*args".
+template <class F, std::size_t First>
+constexpr bool takes_varargs() {
+  if constexpr (arity<F> == First + 1) {
+    return std::is_same_v<std::decay_t<Param<F, First>>, VarArgs>;
+  } else {
+    return false;
+  }
+}
+
+// Method table entries are stored as PyCFunction whatever their calling convention.
+template <class Fn>
+PyCFunction as_cfunction(Fn* fn) {
+  return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fn));
+}
+
+// The signature of each registered callable (one lambda type, one registration).
+template <class F>
+inline const Signature* signature_of = nullptr;
+// The property name of a setter lambda, for "argument '{name}': ...".
+template <class F>
+inline const char* setter_name = "value";
+
+// Holders for parameters First .. arity-1 of F.
+template <class F, std::size_t First, class = std::make_index_sequence<arity<F> - First>>
+struct HolderTuple;
+template <class F, std::size_t First, std::size_t... I>
+struct HolderTuple<F, First, std::index_sequence<I...>> {
+  using type = std::tuple<ArgHolder<Param<F, First + I>>...>;
+};
+
+template <class F, class Tuple, std::size_t... I>
+void load_all(Tuple& holders, PyObject* const* objects, const Signature& signature,
+              std::index_sequence<I...>) {
+  (load_named(std::get<I>(holders), objects[I], signature.name(I)), ...);
+}
+
+template <class F, class... Holders, std::size_t... I>
+Ref invoke_with(std::tuple<Holders...>& holders, std::index_sequence<I...>) {
+  const F f{};
+  using R = decltype(f(std::get<I>(holders).get()...));
+  if constexpr (std::is_void_v<R>) {
+    f(std::get<I>(holders).get()...);
+    return Ref::borrow(Py_None);
+  } else {
+    return to_python(f(std::get<I>(holders).get()...));
+  }
+}
+
+template <class F, class... Holders>
+Ref invoke(std::tuple<Holders...>& holders) {
+  return invoke_with<F>(holders, std::index_sequence_for<Holders...>{});
+}
+
+// Binds, converts and calls F's parameters from First on; the holders of earlier
+// parameters (the receiver) are passed in already loaded.
+template <class F, std::size_t First, class Bind, class... Loaded>
+Ref call_rest(Bind&& bind, std::tuple<Loaded...> loaded) {
+  using Rest = typename HolderTuple<F, First>::type;
+  constexpr std::size_t count = std::tuple_size_v<Rest>;
+  PyObject* objects[count > 0 ? count : 1] = {};
+  const Signature& signature = *signature_of<F>;
+  bind(signature, objects);
+  if constexpr (takes_varargs<F, First>()) {
+    auto holders = std::tuple_cat(std::move(loaded), std::tuple<VarArgs>{});
+    return invoke_with<F>(holders, std::make_index_sequence<sizeof...(Loaded)>{});
+  } else {
+    Rest rest;
+    load_all<F>(rest, objects, signature, std::make_index_sequence<count>{});
+    auto holders = std::tuple_cat(std::move(loaded), std::move(rest));
+    return invoke<F>(holders);
+  }
+}
+
+// ---- module functions and static methods ----
+
+template <Callable F>
+PyObject* function_fastcall(PyObject*, PyObject* const* args, Py_ssize_t nargsf,
+                            PyObject* kwnames) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    if constexpr (takes_varargs<F, 0>()) {
+      if (kwnames != nullptr && PyTuple_GET_SIZE(kwnames) > 0) {
+        PyObject* objects[1];
+        signature_of<F>->bind(args, 0, kwnames, objects);  // reports the keyword
+      }
+      return F{}(VarArgs(args, static_cast<std::size_t>(nargs))).release();
+    } else {
+      auto bind = [&](const Signature& s, PyObject** out) { s.bind(args, nargs, kwnames, out); };
+      return call_rest<F, 0>(bind, std::tuple<>{}).release();
+    }
+  });
+}
+
+template <Callable F>
+PyObject* function_noargs(PyObject*, PyObject*) noexcept {
+  return guarded<PyObject*>(nullptr, [] {
+    std::tuple<> none;
+    return invoke<F>(none).release();
+  });
+}
+
+// ---- instance methods ----
+
+template <Callable F>
+ArgHolder<Param<F, 0>> load_receiver(PyObject* self) {
+  ArgHolder<Param<F, 0>> receiver;
+  receiver.load(self);
+  return receiver;
+}
+
+template <Callable F>
+PyObject* method_fastcall(PyObject* self, PyObject* const* args, Py_ssize_t nargsf,
+                          PyObject* kwnames) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    PyObject* objects[arity<F>] = {};
+    signature_of<F>->bind(args, nargs, kwnames, objects);  // binding comes first
+    auto loaded = std::make_tuple(load_receiver<F>(self));
+    auto bind = [&](const Signature&, PyObject** out) {
+      for (std::size_t i = 0; i + 1 < arity<F>; ++i) out[i] = objects[i];
+    };
+    return call_rest<F, 1>(bind, std::move(loaded)).release();
+  });
+}
+
+template <Callable F>
+PyObject* method_noargs(PyObject* self, PyObject*) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    auto holders = std::make_tuple(load_receiver<F>(self));
+    return invoke<F>(holders).release();
+  });
+}
+
+// ---- constructors ----
+
+template <class T, class R>
+Ref finish_construct(PyTypeObject* type, R&& value) {
+  using V = std::remove_cvref_t<R>;
+  if constexpr (is_expected<V>::value) {
+    if (!value.has_value()) raise(PyExc_ValueError, error_text(value.error()));
+    return wrap_as<T>(type, std::move(*value));
+  } else {
+    return wrap_as<T>(type, std::forward<R>(value));
+  }
+}
+
+template <class T, Callable F>
+PyObject* constructor_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    using R = std::remove_cvref_t<typename Traits<F>::Result>;
+    Ref result;
+    if constexpr (takes_varargs<F, 0>()) {
+      if (kwargs != nullptr && PyDict_GET_SIZE(kwargs) > 0) {
+        PyObject* objects[1];
+        const Ref empty = checked(PyTuple_New(0));
+        signature_of<F>->bind(empty.get(), kwargs, objects);  // reports the keyword
+      }
+      const auto* items = &PyTuple_GET_ITEM(args, 0);
+      R value = F{}(VarArgs(items, static_cast<std::size_t>(PyTuple_GET_SIZE(args))));
+      return finish_construct<T>(type, std::move(value)).release();
+    } else {
+      auto bind = [&](const Signature& s, PyObject** out) { s.bind(args, kwargs, out); };
+      using Rest = typename HolderTuple<F, 0>::type;
+      constexpr std::size_t count = std::tuple_size_v<Rest>;
+      PyObject* objects[count > 0 ? count : 1] = {};
+      bind(*signature_of<F>, objects);
+      Rest holders;
+      load_all<F>(holders, objects, *signature_of<F>, std::make_index_sequence<count>{});
+      R value = std::apply([](auto&... h) { return F{}(h.get()...); }, holders);
+      return finish_construct<T>(type, std::move(value)).release();
+    }
+  });
+}
+
+template <class T>
+PyObject* no_constructor(PyTypeObject*, PyObject*, PyObject*) noexcept {
+  PyErr_Format(PyExc_TypeError, "No constructor defined for %s", class_name<T>);
+  return nullptr;
+}
+
+// ---- properties ----
+
+template <Callable F>
+PyObject* property_get(PyObject* self, void*) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    auto holders = std::make_tuple(load_receiver<F>(self));
+    return invoke<F>(holders).release();
+  });
+}
+
+template <Callable F>
+int property_set(PyObject* self, PyObject* value, void*) noexcept {
+  return guarded<int>(-1, [&] {
+    if (value == nullptr) raise(PyExc_AttributeError, "can't delete attribute");
+    ArgHolder<Param<F, 1>> converted;
+    load_named(converted, value, setter_name<F>);  // the value first, then the receiver
+    auto holders = std::make_tuple(load_receiver<F>(self), std::move(converted));
+    invoke<F>(holders);
+    return 0;
+  });
+}
+
+// ---- slots ----
+
+template <Callable F>
+PyObject* repr_slot(PyObject* self) noexcept {
+  return property_get<F>(self, nullptr);
+}
+
+// One overload of a binary operator: NotImplemented when `other` does not convert.
+using BinaryFn = PyObject* (*)(PyObject* self, PyObject* other);
+
+template <Callable F>
+PyObject* binary_overload(PyObject* self, PyObject* other) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    auto receiver = load_receiver<F>(self);
+    ArgHolder<Param<F, 1>> converted;
+    try {
+      converted.load(other);
+    } catch (const PythonError&) {
+      if (!PyErr_ExceptionMatches(PyExc_TypeError)) throw;
+      PyErr_Clear();
+      return Py_NewRef(Py_NotImplemented);
+    }
+    auto holders = std::make_tuple(std::move(receiver), std::move(converted));
+    return invoke<F>(holders).release();
+  });
+}
+
+template <Callable F>
+PyObject* subscript_slot(PyObject* self, PyObject* key) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    auto receiver = load_receiver<F>(self);
+    ArgHolder<Param<F, 1>> converted;
+    load_named(converted, key, "index");
+    auto holders = std::make_tuple(std::move(receiver), std::move(converted));
+    return invoke<F>(holders).release();
+  });
+}
+
+}  // namespace kinetra::python

@@ -1,0 +1,42 @@
+#include "python/convert.hpp"
+
+namespace kinetra::python {
+
+void raise_cannot_convert(PyObject* object, const char* target) {
+  raise(PyExc_TypeError,
+        "'" + type_name(object) + "' object cannot be converted to '" + target + "'");
+}
+
+double to_f64(PyObject* object) {
+  if (PyFloat_CheckExact(object)) return PyFloat_AS_DOUBLE(object);
+  const double value = PyFloat_AsDouble(object);  // __float__, then __index__
+  if (value == -1.0 && PyErr_Occurred()) throw PythonError{};
+  return value;
+}
+
+std::size_t to_usize(PyObject* object) {
+  Ref index = checked(PyNumber_Index(object));
+  const std::size_t value = PyLong_AsSize_t(index.get());  // OverflowError when negative
+  if (value == static_cast<std::size_t>(-1) && PyErr_Occurred()) throw PythonError{};
+  return value;
+}
+
+std::string to_string(PyObject* object) {
+  if (!PyUnicode_Check(object)) raise_cannot_convert(object, "PyString");
+  Py_ssize_t size = 0;
+  const char* utf8 = PyUnicode_AsUTF8AndSize(object, &size);
+  if (utf8 == nullptr) throw PythonError{};
+  return std::string(utf8, static_cast<std::size_t>(size));
+}
+
+bool to_bool(PyObject* object) {
+  if (PyBool_Check(object)) return object == Py_True;
+  if (is_numpy_bool(object)) {
+    const int truth = PyObject_IsTrue(object);
+    if (truth < 0) throw PythonError{};
+    return truth != 0;
+  }
+  raise_cannot_convert(object, "PyBool");
+}
+
+}  // namespace kinetra::python

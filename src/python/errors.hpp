@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+#include "python/ref.hpp"
+
+namespace kinetra::python {
+
+// Thrown through C++ frames when a Python exception is already set.
+struct PythonError {};
+
+// Throws PythonError; first sets SystemError when the interpreter reported a
+// failure without setting an exception.
+[[noreturn]] void throw_python_error();
+
+// Returns the reference, or throws PythonError when the call that produced it failed.
+inline Ref checked(PyObject* object) {
+  if (object == nullptr) throw_python_error();
+  return Ref::steal(object);
+}
+inline void checked(int status) {
+  if (status < 0) throw_python_error();
+}
+
+// Sets a Python exception of the given type and throws PythonError.
+[[noreturn]] void raise(PyObject* type, const std::string& message);
+
+// The process-wide PanicException class (a BaseException subclass), created on first
+// use; nullptr with an exception set if it cannot be created.
+PyObject* panic_exception_type();
+
+// Call from inside a catch block: maps the exception in flight to a Python
+// exception (Panic and unknown exceptions to PanicException, bad_alloc to
+// MemoryError). Never throws.
+void set_python_error_from_current_exception() noexcept;
+
+// Runs f, returning its result, or `failure` with a Python exception set when it throws.
+template <class R, class F>
+R guarded(R failure, F&& f) noexcept {
+  try {
+    return f();
+  } catch (...) {
+    set_python_error_from_current_exception();
+    return failure;
+  }
+}
+
+// Re-raises a pending TypeError as TypeError("argument '{name}': {message}") with the
+// original as its __cause__; other exceptions are left as they are.
+void prefix_type_error(const char* name);
+
+// The qualified name of an object's type, for messages ("list", "ndarray").
+std::string type_name(PyObject* object);
+
+}  // namespace kinetra::python

@@ -1,0 +1,90 @@
+// PyInit_kinetra: builds the module once per process, registering every class,
+// function and constant in a fixed order (which is also the order of __all__).
+#include <atomic>
+#include <cstdint>
+
+#include "python/array.hpp"
+#include "python/bindings.hpp"
+#include "python/errors.hpp"
+#include "python/module.hpp"
+#include "spatial/gravity.hpp"
+
+namespace kinetra::python {
+namespace {
+
+constexpr std::int64_t kNoInterpreter = -1;
+std::atomic<std::int64_t> owner_interpreter{kNoInterpreter};
+PyObject* cached_module = nullptr;
+
+PyModuleDef module_def = {
+    PyModuleDef_HEAD_INIT,
+    "kinetra",
+    "",  // empty docstring, not None
+    0,   // no per-module state
+    nullptr, nullptr, nullptr, nullptr, nullptr,
+};
+
+// The module works with one interpreter per process: the first one to import it.
+void claim_interpreter() {
+  PyInterpreterState* interpreter = PyInterpreterState_Get();
+  const std::int64_t id = PyInterpreterState_GetID(interpreter);
+  if (id < 0) throw_python_error();
+  std::int64_t expected = kNoInterpreter;
+  if (!owner_interpreter.compare_exchange_strong(expected, id) && expected != id) {
+    raise(PyExc_ImportError,
+          "kinetra does not support subinterpreters: it can only be imported once per process, "
+          "in the interpreter that imported it first");
+  }
+}
+
+Ref build_shapora() {
+  Ref shapora = checked(PyModule_New("shapora"));
+  // Shape classes are registered here in their fixed order as they are added.
+  return shapora;
+}
+
+Ref build_module() {
+  init_numpy();
+  if (panic_exception_type() == nullptr) throw_python_error();
+
+  Ref module = checked(PyModule_Create(&module_def));
+  PyObject* m = module.get();
+
+  // Classes Configuration .. GeometryObject and the functions neutral,
+  // random_configuration and build_models_from_urdf are registered here first.
+
+  register_object(m, "WORLD_ID", checked(PyLong_FromLong(0)));
+  register_object(m, "STANDARD_GRAVITY", new_vector(standard_gravity().as_slice()));
+
+  // Inertia; then JointType and the joint factories.
+
+  register_object(m, "Vector3D", vector3d_class());
+  register_object(m, "Vector6D", vector6d_class());
+
+  // Algorithm functions.
+
+  Ref shapora = build_shapora();
+  register_object(m, "shapora", shapora);
+  const Ref sys = checked(PyImport_ImportModule("sys"));
+  const Ref modules = checked(PyObject_GetAttrString(sys.get(), "modules"));
+  const Ref key = checked(PyUnicode_FromString("kinetra.shapora"));
+  checked(PyObject_SetItem(modules.get(), key.get(), shapora.get()));
+
+  // Not in __all__: the class of internal failures, for `except kinetra.PanicException`.
+  checked(PyObject_SetAttrString(m, "PanicException", panic_exception_type()));
+  return module;
+}
+
+}  // namespace
+}  // namespace kinetra::python
+
+PyMODINIT_FUNC PyInit_kinetra() {
+  using namespace kinetra::python;
+  return guarded<PyObject*>(nullptr, [] {
+    claim_interpreter();
+    if (cached_module != nullptr) return Py_NewRef(cached_module);
+    Ref module = build_module();
+    cached_module = Py_NewRef(module.get());
+    return module.release();
+  });
+}

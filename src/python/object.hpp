@@ -1,0 +1,68 @@
+#pragma once
+
+#include <new>
+#include <utility>
+
+#include "python/borrow.hpp"
+
+namespace kinetra::python {
+
+// The instance layout of every wrapper class: header, borrow flag, core value.
+template <class T>
+struct Object {
+  PyObject_HEAD
+  BorrowFlag borrow;
+  T value;
+};
+
+// The Python class of core type T (set when the class is created) and its name.
+template <class T>
+inline PyTypeObject* type_object = nullptr;
+template <class T>
+inline const char* class_name = "?";
+
+template <class T>
+Object<T>* as_object(PyObject* object) {
+  return reinterpret_cast<Object<T>*>(object);
+}
+
+// Instances of exactly T's class (no subclasses exist).
+template <class T>
+bool is_instance(PyObject* object) {
+  return type_object<T> != nullptr && Py_TYPE(object) == type_object<T>;
+}
+
+// A new wrapper object of `type` holding `value`.
+template <class T, class V>
+Ref wrap_as(PyTypeObject* type, V&& value) {
+  if (type == nullptr) {
+    raise(PyExc_SystemError, std::string("kinetra class not initialised: ") + class_name<T>);
+  }
+  Ref object = checked(type->tp_alloc(type, 0));
+  auto* instance = as_object<T>(object.get());
+  new (&instance->borrow) BorrowFlag();
+  try {
+    new (&instance->value) T(std::forward<V>(value));
+  } catch (...) {
+    // tp_dealloc would destroy a value that was never built: free the memory directly.
+    Py_TYPE(object.get())->tp_free(object.release());
+    Py_DECREF(type);
+    throw;
+  }
+  return object;
+}
+
+template <class T>
+Ref wrap(T value) {
+  return wrap_as<T>(type_object<T>, std::move(value));
+}
+
+template <class T>
+void dealloc_object(PyObject* object) {
+  PyTypeObject* type = Py_TYPE(object);
+  as_object<T>(object)->value.~T();
+  type->tp_free(object);
+  Py_DECREF(type);
+}
+
+}  // namespace kinetra::python

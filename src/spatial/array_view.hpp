@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <span>
+
+namespace kinetra {
+
+// A read-only view of an n-dimensional array of f64 given by a data pointer, a
+// shape and byte strides (any layout: transposed, sliced, negative strides,
+// unaligned). Elements are read by logical index. The view never owns its data.
+class NdArrayView {
+ public:
+  NdArrayView(const char* data, std::span<const std::ptrdiff_t> shape,
+              std::span<const std::ptrdiff_t> strides)
+      : data_(data), shape_(shape), strides_(strides) {}
+
+  std::size_t ndim() const { return shape_.size(); }
+  std::span<const std::ptrdiff_t> shape() const { return shape_; }
+  std::ptrdiff_t dim(std::size_t axis) const { return shape_[axis]; }
+
+  // Number of elements: the product of the shape (1 for zero dimensions).
+  std::size_t size() const {
+    std::size_t n = 1;
+    for (const auto extent : shape_) n *= static_cast<std::size_t>(extent);
+    return n;
+  }
+
+  double at(std::ptrdiff_t i) const { return load(data_ + i * strides_[0]); }
+  double at(std::ptrdiff_t i, std::ptrdiff_t j) const {
+    return load(data_ + i * strides_[0] + j * strides_[1]);
+  }
+
+  // Calls f(value) for every element in logical row-major order (last index fastest).
+  template <class F>
+  void for_each(F&& f) const {
+    if (size() == 0) return;
+    visit(0, data_, f);
+  }
+
+ private:
+  static double load(const char* p) {
+    double value;
+    std::memcpy(&value, p, sizeof value);  // arrays need not be aligned
+    return value;
+  }
+
+  template <class F>
+  void visit(std::size_t axis, const char* p, F& f) const {
+    if (axis == shape_.size()) {
+      f(load(p));
+      return;
+    }
+    for (std::ptrdiff_t i = 0; i < shape_[axis]; ++i) visit(axis + 1, p + i * strides_[axis], f);
+  }
+
+  const char* data_;
+  std::span<const std::ptrdiff_t> shape_;
+  std::span<const std::ptrdiff_t> strides_;
+};
+
+}  // namespace kinetra
