@@ -124,7 +124,7 @@ PyObject* function_fastcall(PyObject*, PyObject* const* args, Py_ssize_t nargsf,
         PyObject* objects[1];
         signature_of<F>->bind(args, 0, kwnames, objects);  // reports the keyword
       }
-      return F{}(VarArgs(args, static_cast<std::size_t>(nargs))).release();
+      return to_python(F{}(VarArgs(args, static_cast<std::size_t>(nargs)))).release();
     } else {
       auto bind = [&](const Signature& s, PyObject** out) { s.bind(args, nargs, kwnames, out); };
       return call_rest<F, 0>(bind, std::tuple<>{}).release();

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <system_error>
 
 namespace kinetra {
@@ -25,7 +24,10 @@ Decimal shortest_decimal(double magnitude) {
   for (; p != result.ptr && *p != 'e'; ++p) {
     if (*p != '.') decimal.digits[decimal.count++] = *p;
   }
-  decimal.exponent = std::atoi(p + 1);  // skips the 'e'; atoi reads the sign
+  // p is at the 'e'; the exponent has a sign and no terminator follows it.
+  const char* exponent = p + 2;
+  std::from_chars(exponent, result.ptr, decimal.exponent);
+  if (p[1] == '-') decimal.exponent = -decimal.exponent;
   while (decimal.count > 1 && decimal.digits[decimal.count - 1] == '0') --decimal.count;
   return decimal;
 }

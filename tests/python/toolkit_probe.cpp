@@ -8,6 +8,7 @@
 #include "python/array.hpp"
 #include "python/class_def.hpp"
 #include "python/module.hpp"
+#include "python/errors.hpp"
 #include "spatial/panic.hpp"
 
 namespace kinetra::python {
@@ -113,6 +114,7 @@ PyMODINIT_FUNC PyInit_toolkit_probe() {
                       return on ? Mode::On : Mode::Off;
                     }));
     register_object(m, "nothing", functions.function("nothing", {}, [] {}));
+    checked(PyObject_SetAttrString(m, "PanicException", panic_exception_type()));
     return module.release();
   });
 }

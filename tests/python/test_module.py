@@ -1,0 +1,100 @@
+"""Module layout: registration order, constants, the submodule and re-import."""
+
+import pathlib
+import re
+import subprocess
+import sys
+
+import numpy as np
+import pytest
+
+import kinetra
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+
+# The names registered so far, in registration order; later subsystems insert theirs.
+EXPECTED_ALL = ["WORLD_ID", "STANDARD_GRAVITY", "Vector3D", "Vector6D", "shapora"]
+
+
+def test_all_lists_the_registered_names_in_order():
+    assert kinetra.__all__ == EXPECTED_ALL
+    for name in kinetra.__all__:
+        assert hasattr(kinetra, name)
+
+
+def test_module_object():
+    assert kinetra.__name__ == "kinetra"
+    assert kinetra.__doc__ == ""
+    assert "SE3" not in dir(kinetra) or isinstance(kinetra.SE3, type)
+
+
+def test_world_id():
+    assert kinetra.WORLD_ID == 0 and type(kinetra.WORLD_ID) is int
+
+
+def test_standard_gravity_is_a_fresh_writeable_array():
+    gravity = kinetra.STANDARD_GRAVITY
+    assert gravity.dtype == np.float64 and gravity.shape == (3,)
+    assert gravity.flags.c_contiguous and gravity.flags.writeable and gravity.flags.owndata
+    np.testing.assert_array_equal(gravity, [0.0, 0.0, -9.81])
+
+
+def test_shapora_submodule():
+    import kinetra.shapora as shapora
+    from kinetra import shapora as same
+
+    assert shapora is same is kinetra.shapora is sys.modules["kinetra.shapora"]
+    assert shapora.__name__ == "shapora" and shapora.__doc__ is None
+
+
+def test_reimport_returns_the_same_module():
+    module = sys.modules.pop("kinetra")
+    try:
+        import kinetra as again
+
+        assert again is module
+        assert again.__all__ == EXPECTED_ALL
+    finally:
+        sys.modules["kinetra"] = module
+
+
+SUBINTERPRETER_IMPORT = """
+import _interpreters
+import kinetra
+child = _interpreters.create(_interpreters.new_config("legacy"))
+_interpreters.exec(child, '''
+import sys
+try:
+    import kinetra
+    sys.stdout.write("imported")
+except ImportError as error:
+    sys.stdout.write("refused: " + str(error))
+''')
+"""
+
+
+def test_second_interpreter_is_refused():
+    pytest.importorskip("_interpreters")
+    result = subprocess.run([sys.executable, "-c", SUBINTERPRETER_IMPORT],
+                            capture_output=True, text=True, timeout=60)
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.startswith("refused: ") and "subinterpreters" in result.stdout
+
+
+def test_import_in_a_fresh_process_is_warning_free():
+    result = subprocess.run([sys.executable, "-W", "error", "-c", "import kinetra, kinetra.shapora"],
+                            capture_output=True, text=True, timeout=60)
+    assert result.returncode == 0, result.stderr
+
+
+def test_core_files_do_not_include_python_or_numpy():
+    pattern = re.compile(r'#\s*include\s*[<"](Python\.h|numpy/|python/)')
+    offenders = []
+    for path in sorted((ROOT / "src").rglob("*")):
+        if path.suffix not in {".cpp", ".hpp"} or path.name.endswith("_py.cpp"):
+            continue
+        if path.parent.name == "python":
+            continue
+        if pattern.search(path.read_text()):
+            offenders.append(str(path.relative_to(ROOT)))
+    assert offenders == []
