@@ -9,7 +9,7 @@ SYS_PACKAGES := libgtest-dev libexpat1-dev
 # Everything the build reads; the extension is rebuilt (incrementally) when any of it changes.
 SOURCES := $(shell find src -name '*.cpp' -o -name '*.hpp' 2>/dev/null) CMakeLists.txt pyproject.toml
 
-.PHONY: all demo test test-python test-cpp bench build sysdeps clean format
+.PHONY: all demo test test-python test-cpp bench build sysdeps clean format sanitize
 
 all: build
 
@@ -58,6 +58,19 @@ demo: build
 
 bench: build
 	@for b in benchmarks/*.py; do [ -e "$$b" ] || continue; echo "== $$b"; $(PY) "$$b" || exit 1; done
+
+# AddressSanitizer + UBSan: the C++ tests, then the pytest suite against a
+# sanitized build of the extension (loaded with the ASan runtime preloaded).
+ASAN_BUILD := build/asan
+sanitize: $(VENV)/.ready sysdeps
+	$(VENV)/bin/cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV)/bin/ninja) \
+	  -DKINETRA_PYTHON=ON -DKINETRA_TESTS=ON -DKINETRA_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DPython_EXECUTABLE=$(abspath $(PY))
+	$(VENV)/bin/cmake --build $(ASAN_BUILD)
+	$(VENV)/bin/ctest --test-dir $(ASAN_BUILD) --output-on-failure
+	ASAN_OPTIONS=detect_leaks=0 LD_PRELOAD="$$(g++ -print-file-name=libasan.so) $$(g++ -print-file-name=libubsan.so)" \
+	  PYTHONPATH=$(abspath $(ASAN_BUILD)) KINETRA_PROBE_DIR=$(abspath $(ASAN_BUILD)) \
+	  $(PY) -m pytest -q -p no:cacheprovider
 
 format:
 	clang-format -i $$(find src tests benchmarks -name '*.cpp' -o -name '*.hpp')
