@@ -8,7 +8,13 @@
 namespace kinetra::python {
 
 // spatial
+Ref configuration_class();
+Ref se3_class();
 Ref vector3d_class();
 Ref vector6d_class();
+Ref symmetric3_class();
+
+// inertia
+Ref inertia_class();
 
 }  // namespace kinetra::python

@@ -7,6 +7,11 @@ void raise_cannot_convert(PyObject* object, const char* target) {
         "'" + type_name(object) + "' object cannot be converted to '" + target + "'");
 }
 
+void raise_tuple_length(std::size_t expected, Py_ssize_t got) {
+  raise(PyExc_ValueError, "expected tuple of length " + std::to_string(expected) +
+                              ", but got tuple of length " + std::to_string(got));
+}
+
 double to_f64(PyObject* object) {
   if (PyFloat_CheckExact(object)) return PyFloat_AS_DOUBLE(object);
   const double value = PyFloat_AsDouble(object);  // __float__, then __index__

@@ -37,6 +37,8 @@ template <>
 struct is_builtin_argument<VarArgs> : std::true_type {};
 template <>
 struct is_builtin_argument<Ref> : std::true_type {};
+template <class... Ts>
+struct is_builtin_argument<std::tuple<Ts...>> : std::true_type {};
 
 // A core type exposed as a Python class.
 template <class T>
@@ -106,6 +108,30 @@ struct Arg<std::optional<T>> {
   std::optional<T> get() {
     if (!inner) return std::nullopt;
     return inner->get();
+  }
+};
+
+// A tuple of exactly sizeof...(Ts) items, each converted by its own rule.
+[[noreturn]] void raise_tuple_length(std::size_t expected, Py_ssize_t got);
+
+template <class... Ts>
+struct Arg<std::tuple<Ts...>> {
+  std::tuple<Arg<Ts>...> items;
+  void load(PyObject* object) {
+    if (!PyTuple_Check(object)) raise_cannot_convert(object, "PyTuple");
+    if (PyTuple_GET_SIZE(object) != static_cast<Py_ssize_t>(sizeof...(Ts))) {
+      raise_tuple_length(sizeof...(Ts), PyTuple_GET_SIZE(object));
+    }
+    load_items(object, std::index_sequence_for<Ts...>{});
+  }
+  std::tuple<Ts...> get() {
+    return std::apply([](auto&... item) { return std::tuple<Ts...>(item.get()...); }, items);
+  }
+
+ private:
+  template <std::size_t... I>
+  void load_items(PyObject* tuple, std::index_sequence<I...>) {
+    (std::get<I>(items).load(PyTuple_GET_ITEM(tuple, I)), ...);
   }
 };
 

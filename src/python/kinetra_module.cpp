@@ -50,16 +50,20 @@ Ref build_module() {
   Ref module = checked(PyModule_Create(&module_def));
   PyObject* m = module.get();
 
-  // Classes Configuration .. GeometryObject and the functions neutral,
-  // random_configuration and build_models_from_urdf are registered here first.
+  register_object(m, "Configuration", configuration_class());
+  // Model, Data, Frame, FrameType, JointModel, the geometry classes and the functions
+  // neutral, random_configuration and build_models_from_urdf follow here.
 
   register_object(m, "WORLD_ID", checked(PyLong_FromLong(0)));
   register_object(m, "STANDARD_GRAVITY", new_vector(standard_gravity().as_slice()));
 
-  // Inertia; then JointType and the joint factories.
+  register_object(m, "Inertia", inertia_class());
+  // JointType and the joint factories follow here.
 
+  register_object(m, "SE3", se3_class());
   register_object(m, "Vector3D", vector3d_class());
   register_object(m, "Vector6D", vector6d_class());
+  register_object(m, "Symmetric3", symmetric3_class());
 
   // Algorithm functions.
 

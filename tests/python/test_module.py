@@ -13,7 +13,17 @@ import kinetra
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 
 # The names registered so far, in registration order; later subsystems insert theirs.
-EXPECTED_ALL = ["WORLD_ID", "STANDARD_GRAVITY", "Vector3D", "Vector6D", "shapora"]
+EXPECTED_ALL = [
+    "Configuration",
+    "WORLD_ID",
+    "STANDARD_GRAVITY",
+    "Inertia",
+    "SE3",
+    "Vector3D",
+    "Vector6D",
+    "Symmetric3",
+    "shapora",
+]
 
 
 def test_all_lists_the_registered_names_in_order():
@@ -25,7 +35,7 @@ def test_all_lists_the_registered_names_in_order():
 def test_module_object():
     assert kinetra.__name__ == "kinetra"
     assert kinetra.__doc__ == ""
-    assert "SE3" not in dir(kinetra) or isinstance(kinetra.SE3, type)
+    assert isinstance(kinetra.SE3, type) and "kinetra.SE3" not in sys.modules
 
 
 def test_world_id():
@@ -37,6 +47,44 @@ def test_standard_gravity_is_a_fresh_writeable_array():
     assert gravity.dtype == np.float64 and gravity.shape == (3,)
     assert gravity.flags.c_contiguous and gravity.flags.writeable and gravity.flags.owndata
     np.testing.assert_array_equal(gravity, [0.0, 0.0, -9.81])
+
+
+@pytest.mark.parametrize(
+    "name, signature, doc",
+    [
+        ("SE3", "(rotation, translation)", "Python wrapper for the SE(3) group."),
+        ("Vector3D", "(x, y, z)", ""),
+        ("Vector6D", "(x, y, z, w, v, u)", "Python wrapper for spatial motion vectors (`Vector6D`)."),
+        ("Symmetric3", "(m11, m22, m33, m12, m13, m23)", ""),
+        ("Configuration", None, "Python wrapper for the `Configuration` struct."),
+        ("Inertia", "(mass, com, inertia)", "A Python wrapper for the [`Inertia`] struct."),
+    ],
+)
+def test_class_signatures_and_docstrings(name, signature, doc):
+    cls = getattr(kinetra, name)
+    assert cls.__text_signature__ == signature
+    assert (cls.__doc__ or "") == doc
+    assert cls.__module__ == "builtins"
+    with pytest.raises(TypeError, match="not an acceptable base type"):
+        type("Sub", (cls,), {})
+
+
+def test_configuration_has_no_constructor():
+    with pytest.raises(TypeError, match="^No constructor defined for Configuration$"):
+        kinetra.Configuration()
+
+
+def test_gravity_copy_is_independent():
+    kinetra.STANDARD_GRAVITY[2] = 1.0
+    try:
+        import importlib
+
+        sys.modules.pop("kinetra")
+        again = importlib.import_module("kinetra")
+        assert again.STANDARD_GRAVITY[2] == 1.0  # the same module object, not rebuilt
+    finally:
+        kinetra.STANDARD_GRAVITY[2] = -9.81
+        sys.modules["kinetra"] = kinetra
 
 
 def test_shapora_submodule():

@@ -1,0 +1,21 @@
+// Python class Configuration: results of the algorithms; not constructible.
+#include "python/array.hpp"
+#include "python/bindings.hpp"
+#include "python/class_def.hpp"
+#include "spatial/configuration.hpp"
+
+namespace kinetra::python {
+
+Ref configuration_class() {
+  static ClassDef<Configuration>& def =
+      ClassDef<Configuration>::define("Configuration")
+          .doc("Python wrapper for the `Configuration` struct.")
+          .method("to_numpy", {},
+                  [](const Configuration& self) { return new_vector(self.as_slice()); })
+          .add([](const Configuration& a, const Configuration& b) { return a + b; })
+          .multiply([](const Configuration& self, double s) { return self * s; })
+          .repr([](const Configuration& self) { return debug_text(self); });
+  return def.type();
+}
+
+}  // namespace kinetra::python
