@@ -17,4 +17,19 @@ Ref symmetric3_class();
 // inertia
 Ref inertia_class();
 
+// joint
+Ref joint_type_class();
+Ref joint_model_class();
+Ref joint_model_rx_function();
+Ref joint_model_ry_function();
+Ref joint_model_rz_function();
+
+// model
+Ref model_class();
+Ref data_class();
+Ref frame_class();
+Ref frame_type_class();
+Ref neutral_function();
+Ref random_configuration_function();
+
 }  // namespace kinetra::python

@@ -220,6 +220,10 @@ struct is_expected : std::false_type {};
 template <class T, class E>
 struct is_expected<std::expected<T, E>> : std::true_type {};
 template <class T>
+struct is_optional : std::false_type {};
+template <class T>
+struct is_optional<std::optional<T>> : std::true_type {};
+template <class T>
 struct is_vector : std::false_type {};
 template <class T, class A>
 struct is_vector<std::vector<T, A>> : std::true_type {};
@@ -256,6 +260,9 @@ Ref to_python(R&& result) {
     } else {
       return to_python(std::move(*result));
     }
+  } else if constexpr (is_optional<T>::value) {
+    if (!result.has_value()) return Ref::borrow(Py_None);
+    return to_python(std::move(*result));
   } else if constexpr (is_vector<T>::value) {
     Ref list = checked(PyList_New(std::ssize(result)));
     Py_ssize_t i = 0;

@@ -51,14 +51,24 @@ Ref build_module() {
   PyObject* m = module.get();
 
   register_object(m, "Configuration", configuration_class());
-  // Model, Data, Frame, FrameType, JointModel, the geometry classes and the functions
-  // neutral, random_configuration and build_models_from_urdf follow here.
+  register_object(m, "Model", model_class());
+  register_object(m, "Data", data_class());
+  register_object(m, "Frame", frame_class());
+  register_object(m, "FrameType", frame_type_class());
+  register_object(m, "JointModel", joint_model_class());
+  // GeometryModel, GeometryData, GeometryObject.
+  register_object(m, "neutral", neutral_function());
+  register_object(m, "random_configuration", random_configuration_function());
+  // build_models_from_urdf.
 
   register_object(m, "WORLD_ID", checked(PyLong_FromLong(0)));
   register_object(m, "STANDARD_GRAVITY", new_vector(standard_gravity().as_slice()));
 
   register_object(m, "Inertia", inertia_class());
-  // JointType and the joint factories follow here.
+  register_object(m, "JointType", joint_type_class());
+  register_object(m, "JointModelRX", joint_model_rx_function());
+  register_object(m, "JointModelRY", joint_model_ry_function());
+  register_object(m, "JointModelRZ", joint_model_rz_function());
 
   register_object(m, "SE3", se3_class());
   register_object(m, "Vector3D", vector3d_class());

@@ -15,9 +15,20 @@ ROOT = pathlib.Path(__file__).resolve().parents[2]
 # The names registered so far, in registration order; later subsystems insert theirs.
 EXPECTED_ALL = [
     "Configuration",
+    "Model",
+    "Data",
+    "Frame",
+    "FrameType",
+    "JointModel",
+    "neutral",
+    "random_configuration",
     "WORLD_ID",
     "STANDARD_GRAVITY",
     "Inertia",
+    "JointType",
+    "JointModelRX",
+    "JointModelRY",
+    "JointModelRZ",
     "SE3",
     "Vector3D",
     "Vector6D",
@@ -58,6 +69,13 @@ def test_standard_gravity_is_a_fresh_writeable_array():
         ("Symmetric3", "(m11, m22, m33, m12, m13, m23)", ""),
         ("Configuration", None, "Python wrapper for the `Configuration` struct."),
         ("Inertia", "(mass, com, inertia)", "A Python wrapper for the [`Inertia`] struct."),
+        ("Model", "()", "A [`Model`] is a data structure that contains the information about the robot "
+         "model,\nincluding the joints models, placements, the link inertias, and the frames."),
+        ("Data", "(model)", "A Python wrapper for the `Data` struct."),
+        ("Frame", "(name, parent_joint, parent_frame, placement, frame_type, inertia)", ""),
+        ("FrameType", None, ""),
+        ("JointModel", None, "A Python wrapper for the `JointWrapper` type."),
+        ("JointType", None, "Enum representing the type of joint."),
     ],
 )
 def test_class_signatures_and_docstrings(name, signature, doc):
@@ -67,6 +85,29 @@ def test_class_signatures_and_docstrings(name, signature, doc):
     assert cls.__module__ == "builtins"
     with pytest.raises(TypeError, match="not an acceptable base type"):
         type("Sub", (cls,), {})
+
+
+@pytest.mark.parametrize(
+    "method, signature, doc",
+    [
+        (kinetra.Model.add_joint, "($self, parent_id, joint_model, placement, name)",
+         "Adds a joint to the model.\n\n# Arguments\n\n* `parent_id` - The identifier of the parent joint.\n"
+         "* `joint_model` - The joint model to add.\n* `placement` - The placement of the joint in the "
+         "parent frame.\n* `name` - The name of the joint."),
+        (kinetra.Model.get_joint_id, "($self, name)", None),
+        (kinetra.Model.create_data, "($self)", None),
+        (kinetra.Model.add_frame, "($self, frame, append_inertia)", None),
+        (kinetra.Inertia.FromSphere, "(mass, radius)",
+         "Creates a new inertia sphere with the given parameters.\n\n# Arguments\n\n* `mass` - The mass "
+         "of the sphere.\n* `radius` - The radius of the sphere.\n\n# Returns\nA new [`Inertia`] object "
+         "representing a sphere."),
+        (kinetra.SE3.Random, "()", None),
+        (kinetra.Symmetric3.to_numpy, "($self)", None),
+    ],
+)
+def test_method_signatures_and_docstrings(method, signature, doc):
+    assert method.__text_signature__ == signature
+    assert method.__doc__ == doc
 
 
 def test_configuration_has_no_constructor():

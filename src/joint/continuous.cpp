@@ -1,0 +1,60 @@
+#include "joint/continuous.hpp"
+
+#include <cmath>
+#include <numbers>
+
+#include "joint/revolute.hpp"
+#include "spatial/panic.hpp"
+#include "spatial/random.hpp"
+
+namespace kinetra {
+
+namespace {
+constexpr const char* kExpectsPair = "Continuous joint model expects two values (cosine and sine).";
+}
+
+JointModelContinuous::JointModelContinuous(const Vector3D& axis)
+    : limits(JointLimits::new_unbounded(2)), axis(axis) {
+  const double low[2] = {-1.01, -1.01}, high[2] = {1.01, 1.01};
+  limits.lower = Configuration::from_row_slice(low);
+  limits.upper = Configuration::from_row_slice(high);
+}
+
+Configuration JointModelContinuous::neutral() const {
+  const double rest[2] = {1.0, 0.0};
+  return Configuration::from_row_slice(rest);
+}
+
+std::unique_ptr<JointData> JointModelContinuous::create_joint_data() const {
+  return std::make_unique<JointDataContinuous>(*this);
+}
+
+Configuration JointModelContinuous::random_configuration(ThreadRng& rng) const {
+  const auto angle = sample_uniform(rng, 0.0, 2.0 * std::numbers::pi);
+  if (!angle) panic(display_text(angle.error()));
+  const double pair[2] = {std::cos(*angle), std::sin(*angle)};
+  return Configuration::from_row_slice(pair);
+}
+
+SE3 JointModelContinuous::transform(std::span<const double> q) const {
+  assert_coordinate_count(q.size(), 2, kExpectsPair);
+  return rotation_about(axis, std::atan2(q[1], q[0]));
+}
+
+JointDataContinuous::JointDataContinuous(const JointModelContinuous& model) {
+  const double zero[2] = {0.0, 0.0};
+  (void)update(model, zero);
+}
+
+std::expected<void, JointError> JointDataContinuous::update(const JointModel& joint_model,
+                                                            std::span<const double> q) {
+  assert_coordinate_count(q.size(), 2, kExpectsPair);
+  cos = q[0];
+  sin = q[1];
+  const MotionList axes = joint_model.get_axis();
+  if (axes.size() != 1) return std::unexpected(JointError{"axis"});
+  placement = rotation_about(axes[0].rotation(), std::atan2(sin, cos));
+  return {};
+}
+
+}  // namespace kinetra

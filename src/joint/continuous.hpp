@@ -1,0 +1,44 @@
+#pragma once
+
+#include "joint/joint.hpp"
+
+namespace kinetra {
+
+// Turns about a fixed axis without end stops; the angle is stored as (cos, sin).
+class JointModelContinuous final : public JointModel {
+ public:
+  explicit JointModelContinuous(const Vector3D& axis);
+
+  JointType get_joint_type() const override { return JointType::Continuous; }
+  std::unique_ptr<JointModel> clone_box() const override {
+    return std::make_unique<JointModelContinuous>(*this);
+  }
+  std::size_t nq() const override { return 2; }
+  std::size_t nv() const override { return 1; }
+  Configuration neutral() const override;
+  std::unique_ptr<JointData> create_joint_data() const override;
+  MotionList get_axis() const override {
+    return MotionList(SpatialMotion::from_rotational_axis(axis));
+  }
+  // [cos t, sin t] for t uniform in [0, 2 pi); the limits are not used.
+  Configuration random_configuration(ThreadRng& rng) const override;
+  SE3 transform(std::span<const double> q) const override;
+
+  JointLimits limits;
+  Vector3D axis;
+};
+
+class JointDataContinuous final : public JointData {
+ public:
+  explicit JointDataContinuous(const JointModelContinuous& model);
+
+  SE3 get_joint_placement() const override { return placement; }
+  std::expected<void, JointError> update(const JointModel& joint_model,
+                                         std::span<const double> q) override;
+
+  SE3 placement;
+  double cos = 1.0;
+  double sin = 0.0;
+};
+
+}  // namespace kinetra

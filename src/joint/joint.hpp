@@ -1,0 +1,111 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <expected>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "spatial/configuration.hpp"
+#include "spatial/motion.hpp"
+#include "spatial/se3.hpp"
+
+namespace kinetra {
+
+class ThreadRng;
+
+enum class JointType { Continuous = 0, Fixed = 1, Prismatic = 2, Revolute = 3 };
+
+// Per-coordinate limits; only lower and upper are read (by random configurations).
+struct JointLimits {
+  Configuration effort;
+  Configuration velocity;
+  Configuration lower;
+  Configuration upper;
+
+  // effort and velocity +inf, lower -inf, upper +inf, for n coordinates.
+  static JointLimits new_unbounded(std::size_t n);
+};
+
+// The one joint error: a joint attribute the update needs is missing.
+struct JointError {
+  std::string missing_attribute;  // only "axis" is produced
+};
+// MissingAttributeError("axis")
+std::string debug_text(const JointError& error);
+
+// The motion subspace of a joint: one motion per velocity coordinate, held inline
+// so that asking for it never allocates.
+class MotionList {
+ public:
+  static constexpr std::size_t kCapacity = 6;
+  MotionList() = default;
+  explicit MotionList(const SpatialMotion& motion) : size_(1) { items_[0] = motion; }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const SpatialMotion& operator[](std::size_t i) const { return items_[i]; }
+  const SpatialMotion* begin() const { return items_.data(); }
+  const SpatialMotion* end() const { return items_.data() + size_; }
+
+ private:
+  std::array<SpatialMotion, kCapacity> items_{};
+  std::size_t size_ = 0;
+};
+
+class JointData;
+
+// A joint kind: immutable once made; owned through unique pointers and copied
+// with clone_box.
+class JointModel {
+ public:
+  virtual ~JointModel() = default;
+
+  virtual JointType get_joint_type() const = 0;
+  virtual std::unique_ptr<JointModel> clone_box() const = 0;
+  virtual std::size_t nq() const = 0;
+  virtual std::size_t nv() const = 0;
+  virtual Configuration neutral() const = 0;
+  virtual std::unique_ptr<JointData> create_joint_data() const = 0;
+  // The motion subspace; empty unless a joint says otherwise.
+  virtual MotionList get_axis() const { return {}; }
+  virtual Configuration random_configuration(ThreadRng& rng) const = 0;
+  // The joint's own placement for its nq coordinates.
+  virtual SE3 transform(std::span<const double> q) const = 0;
+};
+
+// The per-joint cache of the placement computed from the last coordinates.
+class JointData {
+ public:
+  virtual ~JointData() = default;
+
+  virtual SE3 get_joint_placement() const = 0;
+  virtual std::expected<void, JointError> update(const JointModel& joint_model,
+                                                 std::span<const double> q) = 0;
+};
+
+// Stops with the equality-assertion text of the joints:
+// "assertion `left == right` failed: {explanation}\n  left: {left}\n right: {right}".
+void assert_coordinate_count(std::size_t left, std::size_t right, const char* explanation);
+
+// A joint model held by value: copies are deep (clone_box).
+class JointWrapper {
+ public:
+  explicit JointWrapper(std::unique_ptr<JointModel> model) : model_(std::move(model)) {}
+  JointWrapper(const JointWrapper& other) : model_(other.model_->clone_box()) {}
+  JointWrapper(JointWrapper&&) noexcept = default;
+  JointWrapper& operator=(const JointWrapper& other) {
+    model_ = other.model_->clone_box();
+    return *this;
+  }
+  JointWrapper& operator=(JointWrapper&&) noexcept = default;
+
+  const JointModel& get() const { return *model_; }
+  std::unique_ptr<JointModel> clone_box() const { return model_->clone_box(); }
+
+ private:
+  std::unique_ptr<JointModel> model_;
+};
+
+}  // namespace kinetra

@@ -1,0 +1,41 @@
+#include "joint/revolute.hpp"
+
+namespace kinetra {
+
+namespace {
+constexpr const char* kExpectsAngle = "Revolute joint model expects a single angle.";
+}
+
+SE3 rotation_about(const Vector3D& axis, double angle) {
+  return {SpatialRotation::from_axis_angle(axis, angle), Vector3D::zeros()};
+}
+
+std::unique_ptr<JointData> JointModelRevolute::create_joint_data() const {
+  return std::make_unique<JointDataRevolute>(*this);
+}
+
+Configuration JointModelRevolute::random_configuration(ThreadRng& rng) const {
+  return Configuration::random(1, rng, limits.lower, limits.upper);
+}
+
+SE3 JointModelRevolute::transform(std::span<const double> q) const {
+  assert_coordinate_count(q.size(), 1, kExpectsAngle);
+  return rotation_about(axis, q[0]);
+}
+
+JointDataRevolute::JointDataRevolute(const JointModelRevolute& model) {
+  const double zero[1] = {0.0};
+  (void)update(model, zero);
+}
+
+std::expected<void, JointError> JointDataRevolute::update(const JointModel& joint_model,
+                                                          std::span<const double> coordinates) {
+  assert_coordinate_count(coordinates.size(), 1, kExpectsAngle);
+  q = coordinates[0];
+  const MotionList axes = joint_model.get_axis();
+  if (axes.size() != 1) return std::unexpected(JointError{"axis"});
+  placement = rotation_about(axes[0].rotation(), q);
+  return {};
+}
+
+}  // namespace kinetra

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <expected>
+
+#include "model/model.hpp"
+#include "spatial/configuration.hpp"
+
+namespace kinetra {
+
+// Every joint at rest, blocks in joint order.
+std::expected<Configuration, ConfigurationError> neutral(const Model& model);
+// Every joint drawn within its limits from the calling thread's generator.
+Configuration random_configuration(const Model& model);
+
+}  // namespace kinetra

@@ -1,0 +1,144 @@
+#pragma once
+
+#include <cstddef>
+#include <expected>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "inertia/inertia.hpp"
+#include "joint/joint.hpp"
+#include "model/frame.hpp"
+#include "model/name_index.hpp"
+#include "spatial/se3.hpp"
+
+namespace kinetra {
+
+class Data;
+
+// The error of add_joint and add_frame.
+class ModelError {
+ public:
+  struct ParentJointDoesNotExist {
+    std::size_t id;
+  };
+  struct JointNameAlreadyUsed {
+    std::string name;
+    std::size_t id;
+  };
+
+  static ModelError parent_joint_does_not_exist(std::size_t id) {
+    return ModelError(ParentJointDoesNotExist{id});
+  }
+  static ModelError joint_name_already_used(std::string name, std::size_t id) {
+    return ModelError(JointNameAlreadyUsed{std::move(name), id});
+  }
+  const std::variant<ParentJointDoesNotExist, JointNameAlreadyUsed>& kind() const { return kind_; }
+
+ private:
+  explicit ModelError(std::variant<ParentJointDoesNotExist, JointNameAlreadyUsed> kind)
+      : kind_(std::move(kind)) {}
+  std::variant<ParentJointDoesNotExist, JointNameAlreadyUsed> kind_;
+};
+
+// "Parent joint with id 7 does not exist." / "Joint name 'a' is already used by joint with id 1."
+std::string display_text(const ModelError& error);
+// ParentJointDoesNotExist(7) / JointNameAlreadyUsed("a", 1)
+std::string debug_text(const ModelError& error);
+
+inline constexpr std::size_t WORLD_ID = 0;
+
+// A robot as a tree of joints, numbered in the order added; joint 0 is the world
+// joint "__WORLD__", its own parent. Parents always have smaller ids than their
+// children. The model only grows.
+class Model {
+ public:
+  // One world joint and the world frame "__WORLD_FRAME__"; standard gravity.
+  static Model new_empty();
+  static Model new_named(std::string name);
+
+  Model(Model&&) noexcept = default;
+  Model& operator=(Model&&) noexcept = default;
+
+  // Appends a joint under `parent_id`; returns its id. The model is unchanged on error.
+  std::expected<std::size_t, ModelError> add_joint(std::size_t parent_id,
+                                                   std::unique_ptr<JointModel> joint_model,
+                                                   const SE3& placement, std::string name);
+  // Appends a frame, or returns the id of the first frame with the same name and
+  // type (adding nothing). With append_inertia, the frame's inertia moved into the
+  // parent joint's frame is added to that joint's inertia.
+  std::expected<std::size_t, ModelError> add_frame(const Frame& frame, bool append_inertia);
+
+  // The joint with this name (names are unique).
+  std::optional<std::size_t> get_joint_id(std::string_view name) const;
+  // The first frame with this name and, when given, this type.
+  std::optional<std::size_t> get_frame_id(std::string_view name,
+                                          std::optional<FrameType> frame_type) const;
+
+  Data create_data() const;
+
+  std::size_t njoints() const { return joint_names_.size(); }
+  std::size_t nframes() const { return frames_.size(); }
+  std::size_t nq() const { return nq_; }
+  std::size_t nv() const { return nv_; }
+
+  const std::string& name() const { return name_; }
+  void set_name(std::string name) { name_ = std::move(name); }
+  const Vector3D& gravity() const { return gravity_; }
+  void set_gravity(const Vector3D& gravity) { gravity_ = gravity; }
+
+  const std::vector<std::string>& joint_names() const { return joint_names_; }
+  const std::vector<std::size_t>& joint_parents() const { return joint_parents_; }
+  const std::vector<SE3>& joint_placements() const { return joint_placements_; }
+  const std::vector<std::unique_ptr<JointModel>>& joint_models() const { return joint_models_; }
+  const std::vector<Inertia>& inertias() const { return inertias_; }
+  const std::vector<Frame>& frames() const { return frames_; }
+
+ private:
+  Model() = default;
+
+  struct FrameKey {
+    std::string_view name;
+    FrameType type;
+    bool operator==(const FrameKey&) const = default;
+  };
+  struct FrameKeyHash {
+    std::size_t operator()(const FrameKey& key) const {
+      return std::hash<std::string_view>()(key.name) * 31 + static_cast<std::size_t>(key.type);
+    }
+  };
+  using NameIndex = FirstMatchIndex<std::string_view, std::hash<std::string_view>>;
+
+  std::string name_;
+  std::vector<std::string> joint_names_;
+  std::vector<std::size_t> joint_parents_;
+  std::vector<SE3> joint_placements_;
+  std::vector<std::unique_ptr<JointModel>> joint_models_;
+  std::vector<Inertia> inertias_;
+  std::vector<Frame> frames_;
+  std::size_t nq_ = 0;
+  std::size_t nv_ = 0;
+  Vector3D gravity_;
+
+  // Name indexes; each keeps the first id inserted for a key.
+  NameIndex joint_index_;
+  NameIndex frame_index_;
+  FirstMatchIndex<FrameKey, FrameKeyHash> frame_type_index_;
+
+  auto joint_name_of() const {
+    return [this](std::size_t id) { return std::string_view(joint_names_[id]); };
+  }
+  auto frame_name_of() const {
+    return [this](std::size_t id) { return std::string_view(frames_[id].name); };
+  }
+  auto frame_key_of() const {
+    return [this](std::size_t id) { return FrameKey{frames_[id].name, frames_[id].frame_type}; };
+  }
+};
+
+// The indented multi-line rendering of repr(): name, joint names, parents, placements.
+std::string debug_text(const Model& model);
+
+}  // namespace kinetra

@@ -1,0 +1,152 @@
+// Python classes Model, Data, Frame and FrameType, and the configuration builders.
+#include "model/configurations.hpp"
+#include "model/data.hpp"
+#include "model/model.hpp"
+#include "python/array.hpp"
+#include "python/bindings.hpp"
+#include "python/class_def.hpp"
+#include "python/module.hpp"
+
+namespace kinetra::python {
+namespace {
+
+// Python reports model errors by their debug text.
+template <class T>
+std::expected<T, std::string> debug_error(std::expected<T, ModelError> result) {
+  if (!result) return std::unexpected(debug_text(result.error()));
+  return std::move(*result);
+}
+
+template <class T>
+std::vector<T> copies(const std::vector<T>& values) {
+  return values;
+}
+
+}  // namespace
+
+Ref model_class() {
+  static ClassDef<Model>& def =
+      ClassDef<Model>::define("Model")
+          .doc("A [`Model`] is a data structure that contains the information about the robot "
+               "model,\nincluding the joints models, placements, the link inertias, and the "
+               "frames.")
+          .constructor({}, [] { return Model::new_empty(); })
+          .property(
+              "name", [](const Model& self) { return self.name(); },
+              [](Model& self, std::string name) { self.set_name(std::move(name)); })
+          .property("nq", [](const Model& self) { return self.nq(); })
+          .property("nv", [](const Model& self) { return self.nv(); })
+          .property("gravity",
+                    [](const Model& self) { return new_vector(self.gravity().as_slice()); })
+          .method(
+              "add_joint", {"parent_id", "joint_model", "placement", "name"},
+              [](Model& self, std::size_t parent_id, const JointWrapper& joint_model,
+                 const SE3& placement, std::string name) {
+                return debug_error(
+                    self.add_joint(parent_id, joint_model.clone_box(), placement, std::move(name)));
+              },
+              "Adds a joint to the model.\n\n# Arguments\n\n* `parent_id` - The identifier of the "
+              "parent joint.\n* `joint_model` - The joint model to add.\n* `placement` - The "
+              "placement of the joint in the parent frame.\n* `name` - The name of the joint.")
+          .property("njoints", [](const Model& self) { return self.njoints(); })
+          .property("nframes", [](const Model& self) { return self.nframes(); })
+          .method("get_joint_id", {"name"},
+                  [](const Model& self, std::string name) { return self.get_joint_id(name); })
+          .method("create_data", {}, [](const Model& self) { return self.create_data(); })
+          .property("joint_names", [](const Model& self) { return copies(self.joint_names()); })
+          .property("joint_parents",
+                    [](const Model& self) { return copies(self.joint_parents()); })
+          .property("joint_placements",
+                    [](const Model& self) { return copies(self.joint_placements()); })
+          .property("joint_models",
+                    [](const Model& self) {
+                      std::vector<JointWrapper> models;
+                      models.reserve(self.njoints());
+                      for (const auto& joint : self.joint_models()) {
+                        models.emplace_back(joint->clone_box());
+                      }
+                      return models;
+                    })
+          .property("inertias", [](const Model& self) { return copies(self.inertias()); })
+          .property("frames", [](const Model& self) { return copies(self.frames()); })
+          .method("add_frame", {"frame", "append_inertia"},
+                  [](Model& self, const Frame& frame, bool append_inertia) {
+                    return debug_error(self.add_frame(frame, append_inertia));
+                  })
+          .repr([](const Model& self) { return debug_text(self); });
+  return def.type();
+}
+
+Ref data_class() {
+  static constexpr const char* kPlacementsDoc =
+      "Returns the placements of the joints in the world frame.";
+  static ClassDef<Data>& def =
+      ClassDef<Data>::define("Data")
+          .doc("A Python wrapper for the `Data` struct.")
+          .constructor({"model"}, [](const Model& model) { return model.create_data(); })
+          .property(
+              "joint_placements", [](const Data& self) { return copies(self.joint_placements); },
+              kPlacementsDoc)
+          .property(
+              "oMi", [](const Data& self) { return copies(self.joint_placements); },
+              std::string(kPlacementsDoc) + "\n\nThis is an alias for `joint_placements`.");
+  return def.type();
+}
+
+Ref frame_class() {
+  static ClassDef<Frame>& def =
+      ClassDef<Frame>::define("Frame")
+          .constructor({"name", "parent_joint", "parent_frame", "placement", "frame_type",
+                        "inertia"},
+                       [](std::string name, std::size_t parent_joint, std::size_t parent_frame,
+                          const SE3& placement, FrameType frame_type, const Inertia& inertia) {
+                         return Frame{std::move(name), parent_joint, parent_frame, placement,
+                                      frame_type, inertia};
+                       })
+          .property("name", [](const Frame& self) { return self.name; })
+          .property("parent_joint", [](const Frame& self) { return self.parent_joint; })
+          .property("parent_frame", [](const Frame& self) { return self.parent_frame; })
+          .property("frame_type", [](const Frame& self) { return self.frame_type; })
+          .property("placement", [](const Frame& self) { return self.placement; })
+          .property("inertia", [](const Frame& self) { return self.inertia; })
+          .repr([](const Frame& self) { return repr_text(self); });
+  return def.type();
+}
+
+Ref frame_type_class() {
+  static ClassDef<FrameType>& def =
+      ClassDef<FrameType>::define("FrameType")
+          .enumeration({{"Operational", FrameType::Operational},
+                        {"Joint", FrameType::Joint},
+                        {"Fixed", FrameType::Fixed},
+                        {"Body", FrameType::Body},
+                        {"Sensor", FrameType::Sensor}});
+  return def.type();
+}
+
+namespace {
+
+FunctionTable& model_functions() {
+  static FunctionTable& table = FunctionTable::define("kinetra");
+  return table;
+}
+
+}  // namespace
+
+Ref neutral_function() {
+  return model_functions().function(
+      "neutral", {"model"},
+      [](Model& model) -> std::expected<Configuration, std::string> {
+        auto q = neutral(model);
+        if (!q) return std::unexpected(display_text(q.error()));
+        return std::move(*q);
+      },
+      "Python wrapper for the `neutral` function.");
+}
+
+Ref random_configuration_function() {
+  return model_functions().function("random_configuration", {"model"},
+                                    [](Model& model) { return random_configuration(model); });
+}
+
+}  // namespace kinetra::python
