@@ -56,8 +56,13 @@ test: test-python
 demo: build
 	$(PY) examples/demo.py
 
+BENCH_BUILD := build/bench
 bench: build
-	@for b in benchmarks/*.py; do [ -e "$$b" ] || continue; echo "== $$b"; $(PY) "$$b" || exit 1; done
+	$(VENV)/bin/cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV)/bin/ninja) \
+	  -DKINETRA_PYTHON=OFF -DKINETRA_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(VENV)/bin/cmake --build $(BENCH_BUILD)
+	@echo "== bench_algorithms (C++)"; $(BENCH_BUILD)/bench_algorithms
+	@for b in benchmarks/bench_*.py; do echo "== $$b"; (cd benchmarks && ../$(PY) "$$(basename $$b)") || exit 1; done
 
 # AddressSanitizer + UBSan: the C++ tests, then the pytest suite against a
 # sanitized build of the extension (loaded with the ASan runtime preloaded).

@@ -38,7 +38,8 @@ Configuration JointModelContinuous::random_configuration(ThreadRng& rng) const {
 
 SE3 JointModelContinuous::transform(std::span<const double> q) const {
   assert_coordinate_count(q.size(), 2, kExpectsPair);
-  return rotation_about(axis, std::atan2(q[1], q[0]));
+  return {SpatialRotation::from_unit_axis_angle(unit_axis_, std::atan2(q[1], q[0])),
+          Vector3D::zeros()};
 }
 
 JointDataContinuous::JointDataContinuous(const JointModelContinuous& model) {

@@ -20,12 +20,18 @@ class JointModelContinuous final : public JointModel {
   MotionList get_axis() const override {
     return MotionList(SpatialMotion::from_rotational_axis(axis));
   }
+  MotionList motion_subspace() const override {
+    return MotionList(SpatialMotion::from_rotational_axis(unit_axis_));
+  }
   // [cos t, sin t] for t uniform in [0, 2 pi); the limits are not used.
   Configuration random_configuration(ThreadRng& rng) const override;
   SE3 transform(std::span<const double> q) const override;
 
   JointLimits limits;
-  Vector3D axis;
+  const Vector3D axis;  // immutable: the unit axis below is derived from it
+
+ private:
+  Vector3D unit_axis_ = SpatialRotation::normalise_axis(axis);  // axis / |axis|, computed once
 };
 
 class JointDataContinuous final : public JointData {

@@ -36,21 +36,22 @@ struct JointError {
 std::string debug_text(const JointError& error);
 
 // The motion subspace of a joint: one motion per velocity coordinate, held inline
-// so that asking for it never allocates.
+// (and left uninitialised past its size) so that asking for it costs next to nothing.
 class MotionList {
  public:
   static constexpr std::size_t kCapacity = 6;
   MotionList() = default;
-  explicit MotionList(const SpatialMotion& motion) : size_(1) { items_[0] = motion; }
+  explicit MotionList(const SpatialMotion& motion) : size_(1) { push(motion); }
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  const SpatialMotion& operator[](std::size_t i) const { return items_[i]; }
-  const SpatialMotion* begin() const { return items_.data(); }
-  const SpatialMotion* end() const { return items_.data() + size_; }
+  SpatialMotion operator[](std::size_t i) const { return SpatialMotion(items_[i]); }
 
  private:
-  std::array<SpatialMotion, kCapacity> items_{};
+  void push(const SpatialMotion& motion) {
+    for (std::size_t c = 0; c < 6; ++c) items_[0][c] = motion[c];
+  }
+  std::array<std::array<double, 6>, kCapacity> items_;
   std::size_t size_ = 0;
 };
 
@@ -70,6 +71,9 @@ class JointModel {
   virtual std::unique_ptr<JointData> create_joint_data() const = 0;
   // The motion subspace; empty unless a joint says otherwise.
   virtual MotionList get_axis() const { return {}; }
+  // The motion subspace the dynamics use: get_axis() with every rotational column
+  // turned into a unit vector, since transform() rotates about the normalised axis.
+  virtual MotionList motion_subspace() const { return get_axis(); }
   virtual Configuration random_configuration(ThreadRng& rng) const = 0;
   // The joint's own placement for its nq coordinates.
   virtual SE3 transform(std::span<const double> q) const = 0;

@@ -25,7 +25,7 @@ class JointModelPrismatic final : public JointModel {
   SE3 transform(std::span<const double> q) const override;
 
   JointLimits limits;
-  Vector3D axis;
+  const Vector3D axis;  // immutable: the unit axis below is derived from it
 };
 
 class JointDataPrismatic final : public JointData {

@@ -20,7 +20,7 @@ Configuration JointModelRevolute::random_configuration(ThreadRng& rng) const {
 
 SE3 JointModelRevolute::transform(std::span<const double> q) const {
   assert_coordinate_count(q.size(), 1, kExpectsAngle);
-  return rotation_about(axis, q[0]);
+  return {SpatialRotation::from_unit_axis_angle(unit_axis_, q[0]), Vector3D::zeros()};
 }
 
 JointDataRevolute::JointDataRevolute(const JointModelRevolute& model) {

@@ -21,11 +21,17 @@ class JointModelRevolute final : public JointModel {
   MotionList get_axis() const override {
     return MotionList(SpatialMotion::from_rotational_axis(axis));
   }
+  MotionList motion_subspace() const override {
+    return MotionList(SpatialMotion::from_rotational_axis(unit_axis_));
+  }
   Configuration random_configuration(ThreadRng& rng) const override;
   SE3 transform(std::span<const double> q) const override;
 
   JointLimits limits;
-  Vector3D axis;
+  const Vector3D axis;  // immutable: the unit axis below is derived from it
+
+ private:
+  Vector3D unit_axis_ = SpatialRotation::normalise_axis(axis);  // axis / |axis|, computed once
 };
 
 class JointDataRevolute final : public JointData {

@@ -63,8 +63,11 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
     return std::unexpected(ModelError::joint_name_already_used(std::move(name), *existing));
   }
   const std::size_t id = njoints();
+  const MotionList subspace = joint_model->motion_subspace();
   joint_index_.reserve_one();
+  const std::size_t columns = subspace_columns_.size();
   try {
+    for (std::size_t k = 0; k < subspace.size(); ++k) subspace_columns_.push_back(subspace[k]);
     joint_names_.push_back(std::move(name));
     joint_placements_.push_back(placement);
     joint_models_.push_back(std::move(joint_model));
@@ -72,6 +75,7 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
     joint_parents_.push_back(parent_id);
   } catch (...) {
     // Out of memory half way: restore the lists to their common length.
+    subspace_columns_.resize(columns);
     joint_names_.resize(id);
     joint_placements_.resize(id);
     joint_models_.resize(id);

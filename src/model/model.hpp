@@ -95,6 +95,9 @@ class Model {
   const std::vector<std::unique_ptr<JointModel>>& joint_models() const { return joint_models_; }
   const std::vector<Inertia>& inertias() const { return inertias_; }
   const std::vector<Frame>& frames() const { return frames_; }
+  // The motion subspace columns of all joints (JointModel::motion_subspace), one per
+  // velocity coordinate in velocity order, kept for the dynamics algorithms.
+  std::span<const SpatialMotion> subspace_columns() const { return subspace_columns_; }
 
  private:
   Model() = default;
@@ -121,6 +124,7 @@ class Model {
   std::size_t nq_ = 0;
   std::size_t nv_ = 0;
   Vector3D gravity_;
+  std::vector<SpatialMotion> subspace_columns_;
 
   // Name indexes; each keeps the first id inserted for a key.
   NameIndex joint_index_;

@@ -31,5 +31,10 @@ Ref frame_class();
 Ref frame_type_class();
 Ref neutral_function();
 Ref random_configuration_function();
+Ref forward_kinematics_function();
+Ref forward_dynamics_function();
+Ref aba_function();
+Ref inverse_dynamics_function();
+Ref rnea_function();
 
 }  // namespace kinetra::python

@@ -75,7 +75,11 @@ Ref build_module() {
   register_object(m, "Vector6D", vector6d_class());
   register_object(m, "Symmetric3", symmetric3_class());
 
-  // Algorithm functions.
+  register_object(m, "forward_kinematics", forward_kinematics_function());
+  register_object(m, "forward_dynamics", forward_dynamics_function());
+  register_object(m, "aba", aba_function());
+  register_object(m, "inverse_dynamics", inverse_dynamics_function());
+  register_object(m, "rnea", rnea_function());
 
   Ref shapora = build_shapora();
   register_object(m, "shapora", shapora);

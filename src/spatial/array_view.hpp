@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <optional>
 #include <span>
 
 namespace kinetra {
@@ -18,6 +20,8 @@ class NdArrayView {
   std::size_t ndim() const { return shape_.size(); }
   std::span<const std::ptrdiff_t> shape() const { return shape_; }
   std::ptrdiff_t dim(std::size_t axis) const { return shape_[axis]; }
+  std::ptrdiff_t stride(std::size_t axis) const { return strides_[axis]; }
+  const char* data() const { return data_; }
 
   // Number of elements: the product of the shape (1 for zero dimensions).
   std::size_t size() const {
@@ -29,6 +33,18 @@ class NdArrayView {
   double at(std::ptrdiff_t i) const { return load(data_ + i * strides_[0]); }
   double at(std::ptrdiff_t i, std::ptrdiff_t j) const {
     return load(data_ + i * strides_[0] + j * strides_[1]);
+  }
+
+  // The elements as one span when they lie packed in row-major order and aligned;
+  // empty otherwise (the caller then copies through for_each).
+  std::optional<std::span<const double>> contiguous_span() const {
+    std::ptrdiff_t expected = sizeof(double);
+    for (std::size_t axis = shape_.size(); axis-- > 0;) {
+      if (shape_[axis] != 1 && strides_[axis] != expected) return std::nullopt;
+      expected *= shape_[axis];
+    }
+    if (reinterpret_cast<std::uintptr_t>(data_) % alignof(double) != 0) return std::nullopt;
+    return std::span<const double>(reinterpret_cast<const double*>(data_), size());
   }
 
   // Calls f(value) for every element in logical row-major order (last index fastest).

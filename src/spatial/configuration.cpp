@@ -57,11 +57,16 @@ double Configuration::operator[](std::size_t i) const {
   return values_[i];
 }
 
-std::span<const double> Configuration::row_slice(std::size_t start, std::size_t count) const {
-  if (start > values_.size() || count > values_.size() - start) {
+std::span<const double> slice_rows(std::span<const double> values, std::size_t start,
+                                   std::size_t count) {
+  if (start > values.size() || count > values.size() - start) {
     panic("Matrix slicing out of bounds.");
   }
-  return std::span<const double>(values_).subspan(start, count);
+  return values.subspan(start, count);
+}
+
+std::span<const double> Configuration::row_slice(std::size_t start, std::size_t count) const {
+  return slice_rows(values_, start, count);
 }
 
 Configuration Configuration::rows(std::size_t start, std::size_t count) const {

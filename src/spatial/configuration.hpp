@@ -50,6 +50,10 @@ class Configuration {
   std::vector<double> values_;
 };
 
+// values[start .. start + count), or the internal failure "Matrix slicing out of bounds.".
+std::span<const double> slice_rows(std::span<const double> values, std::size_t start,
+                                   std::size_t count);
+
 // Size errors of joint-space vectors.
 class ConfigurationError {
  public:

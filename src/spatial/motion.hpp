@@ -34,10 +34,18 @@ class SpatialMotion {
   std::span<const double, 6> as_slice() const { return data_; }
 
   // Dot product of all six components, summed in order 0..5.
-  double inner(const SpatialMotion& other) const;
+  double inner(const SpatialMotion& other) const {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < 6; ++i) sum += data_[i] * other.data_[i];
+    return sum;
+  }
   // This motion (w; v) applied to a force-type six-vector (a; b):
   // (w x a + v x b; w x b).
-  SpatialMotion cross(const SpatialMotion& other) const;
+  SpatialMotion cross(const SpatialMotion& other) const {
+    const Vector3D w = rotation(), v = translation();
+    const Vector3D a = other.rotation(), b = other.translation();
+    return from_parts(w.cross(a) + v.cross(b), w.cross(b));
+  }
 
   friend SpatialMotion operator+(const SpatialMotion& a, const SpatialMotion& b) {
     SpatialMotion r;

@@ -6,19 +6,25 @@ namespace kinetra {
 
 SpatialRotation SpatialRotation::from_axis_angle(const Vector3D& axis, double angle) {
   if (angle == 0.0) return identity();
-  const double length = axis.norm();
-  const Vector3D k(axis[0] / length, axis[1] / length, axis[2] / length);
+  return from_unit_axis_angle(normalise_axis(axis), angle);
+}
+
+SpatialRotation SpatialRotation::from_unit_axis_angle(const Vector3D& k, double angle) {
+  if (angle == 0.0) return identity();
   const double c = std::cos(angle);
   const double s = std::sin(angle);
   const double t = 1.0 - c;
-  // c I + s [k]x + (1 - c) k k^T
-  const double skew[9] = {0.0, -k[2], k[1], k[2], 0.0, -k[0], -k[1], k[0], 0.0};  // row-major
+  // c I + s [k]x + (1 - c) k k^T, entry by entry
   SpatialRotation r;
-  for (std::size_t i = 0; i < 3; ++i) {
-    for (std::size_t j = 0; j < 3; ++j) {
-      r(i, j) = (c * (i == j ? 1.0 : 0.0) + s * skew[i * 3 + j]) + t * (k[i] * k[j]);
-    }
-  }
+  r(0, 0) = (c * 1.0 + s * 0.0) + t * (k[0] * k[0]);
+  r(0, 1) = (c * 0.0 + s * -k[2]) + t * (k[0] * k[1]);
+  r(0, 2) = (c * 0.0 + s * k[1]) + t * (k[0] * k[2]);
+  r(1, 0) = (c * 0.0 + s * k[2]) + t * (k[1] * k[0]);
+  r(1, 1) = (c * 1.0 + s * 0.0) + t * (k[1] * k[1]);
+  r(1, 2) = (c * 0.0 + s * -k[0]) + t * (k[1] * k[2]);
+  r(2, 0) = (c * 0.0 + s * -k[1]) + t * (k[2] * k[0]);
+  r(2, 1) = (c * 0.0 + s * k[0]) + t * (k[2] * k[1]);
+  r(2, 2) = (c * 1.0 + s * 0.0) + t * (k[2] * k[2]);
   return r;
 }
 
@@ -29,24 +35,6 @@ SpatialRotation SpatialRotation::from_euler_angles(double roll, double pitch, do
   return from_rows({cy * cp, cy * sp * sr - sy * cr, cy * sp * cr + sy * sr,  //
                     sy * cp, sy * sp * sr + cy * cr, sy * sp * cr - cy * sr,  //
                     -sp, cp * sr, cp * cr});
-}
-
-SpatialRotation SpatialRotation::transpose() const {
-  SpatialRotation t;
-  for (std::size_t i = 0; i < 3; ++i) {
-    for (std::size_t j = 0; j < 3; ++j) t(i, j) = (*this)(j, i);
-  }
-  return t;
-}
-
-SpatialRotation operator*(const SpatialRotation& a, const SpatialRotation& b) {
-  SpatialRotation r;
-  for (std::size_t i = 0; i < 3; ++i) {
-    for (std::size_t j = 0; j < 3; ++j) {
-      r(i, j) = a(i, 0) * b(0, j) + a(i, 1) * b(1, j) + a(i, 2) * b(2, j);
-    }
-  }
-  return r;
 }
 
 }  // namespace kinetra

@@ -20,19 +20,6 @@ double Vector3D::norm() const {
   return std::sqrt(sum);
 }
 
-Vector3D Vector3D::cross(const Vector3D& b) const {
-  const Vector3D& a = *this;
-  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-
-double Vector3D::dot(const Vector3D& b) const {
-  return data_[0] * b[0] + data_[1] * b[1] + data_[2] * b[2];
-}
-
-Vector3D Vector3D::component_mul(const Vector3D& b) const {
-  return {data_[0] * b[0], data_[1] * b[1], data_[2] * b[2]};
-}
-
 std::string debug_text(const Vector3D& v) {
   std::string out = "Vector3D([";
   append_debug_list(out, v.as_slice().data(), 3);

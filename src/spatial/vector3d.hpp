@@ -29,10 +29,15 @@ class Vector3D {
   std::span<const double, 3> as_slice() const { return data_; }
 
   double norm() const;
-  Vector3D cross(const Vector3D& other) const;
-  double dot(const Vector3D& other) const;
+  Vector3D cross(const Vector3D& b) const {
+    const auto& a = data_;
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+  }
+  double dot(const Vector3D& b) const { return data_[0] * b[0] + data_[1] * b[1] + data_[2] * b[2]; }
   // Component-wise product.
-  Vector3D component_mul(const Vector3D& other) const;
+  Vector3D component_mul(const Vector3D& b) const {
+    return {data_[0] * b[0], data_[1] * b[1], data_[2] * b[2]};
+  }
 
   friend Vector3D operator+(const Vector3D& a, const Vector3D& b) {
     return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};

@@ -33,6 +33,11 @@ EXPECTED_ALL = [
     "Vector3D",
     "Vector6D",
     "Symmetric3",
+    "forward_kinematics",
+    "forward_dynamics",
+    "aba",
+    "inverse_dynamics",
+    "rnea",
     "shapora",
 ]
 

@@ -1,0 +1,202 @@
+#include <cmath>
+#include <vector>
+
+#include "model/algorithms.hpp"
+#include "model/spatial_dynamics.hpp"
+
+namespace kinetra {
+
+using namespace dynamics;
+
+std::string display_text(const ForwardDynamicsError& error) {
+  if (const auto* size = std::get_if<ConfigurationError>(&error)) return display_text(*size);
+  const auto& singular = std::get<SingularJointError>(error);
+  return "the articulated inertia of joint '" + singular.joint_name + "' (id " +
+         std::to_string(singular.joint_id) +
+         ") along its motion subspace is not positive and finite; its body and the bodies it "
+         "carries need mass or rotational inertia";
+}
+
+namespace {
+
+constexpr std::size_t kMaxDof = MotionList::kCapacity;
+
+// Per-thread tables, reused from call to call.
+struct AbaTables {
+  std::vector<SE3> frames;                 // pMi
+  std::vector<Motion> velocities;          // v_i
+  std::vector<Motion> bias_accelerations;  // c_i = v_i x (S_i qd_i)
+  std::vector<Matrix6> inertias;           // articulated inertias IA_i
+  std::vector<Force> bias_forces;          // pA_i
+  std::vector<std::array<Force, kMaxDof>> u_columns;            // U_i = IA_i S_i
+  std::vector<std::array<double, kMaxDof * kMaxDof>> d_inverse;  // D_i^-1 = (S_i^T U_i)^-1
+  std::vector<std::array<double, kMaxDof>> u_values;            // u_i = tau_i - S_i^T pA_i
+  std::vector<Motion> accelerations;
+
+  void resize(std::size_t n) {
+    if (frames.size() < n) {
+      frames.resize(n);
+      velocities.resize(n);
+      bias_accelerations.resize(n);
+      inertias.resize(n);
+      bias_forces.resize(n);
+      u_columns.resize(n);
+      d_inverse.resize(n);
+      u_values.resize(n);
+      accelerations.resize(n);
+    }
+  }
+};
+
+// Inverts the k x k matrix d (row-major) through its Cholesky factor; false unless d
+// is positive definite with finite entries.
+bool invert_positive(const double* d, std::size_t k, double* inverse) {
+  if (k == 1) {  // every joint kind of the library
+    if (!(d[0] > 0.0) || !std::isfinite(d[0])) return false;
+    inverse[0] = 1.0 / d[0];
+    return true;
+  }
+  double l[kMaxDof * kMaxDof] = {};
+  for (std::size_t j = 0; j < k; ++j) {
+    double diagonal = d[j * k + j];
+    for (std::size_t m = 0; m < j; ++m) diagonal -= l[j * k + m] * l[j * k + m];
+    if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return false;
+    l[j * k + j] = std::sqrt(diagonal);
+    for (std::size_t i = j + 1; i < k; ++i) {
+      double value = d[i * k + j];
+      for (std::size_t m = 0; m < j; ++m) value -= l[i * k + m] * l[j * k + m];
+      l[i * k + j] = value / l[j * k + j];
+    }
+  }
+  for (std::size_t c = 0; c < k; ++c) {  // solve L L^T x = e_c
+    double x[kMaxDof] = {};
+    x[c] = 1.0;
+    for (std::size_t i = 0; i < k; ++i) {
+      for (std::size_t m = 0; m < i; ++m) x[i] -= l[i * k + m] * x[m];
+      x[i] /= l[i * k + i];
+    }
+    for (std::size_t i = k; i-- > 0;) {
+      for (std::size_t m = i + 1; m < k; ++m) x[i] -= l[m * k + i] * x[m];
+      x[i] /= l[i * k + i];
+    }
+    for (std::size_t r = 0; r < k; ++r) inverse[r * k + c] = x[r];
+  }
+  return true;
+}
+
+std::array<double, 6> as_array(const Force& f) {
+  return {f.angular[0], f.angular[1], f.angular[2], f.linear[0], f.linear[1], f.linear[2]};
+}
+
+}  // namespace
+
+std::expected<Configuration, ForwardDynamicsError> forward_dynamics(
+    const Model& model, std::span<const double> q, std::span<const double> v,
+    std::span<const double> tau) {
+  if (q.size() != model.nq()) {
+    return std::unexpected(ConfigurationError::invalid_size("q", model.nq(), q.size()));
+  }
+  if (v.size() != model.nv()) {
+    return std::unexpected(ConfigurationError::invalid_size("v", model.nv(), v.size()));
+  }
+  if (tau.size() != model.nv()) {
+    return std::unexpected(ConfigurationError::invalid_size("tau", model.nv(), tau.size()));
+  }
+  thread_local AbaTables t;
+  const std::size_t n = model.njoints();
+  t.resize(n);
+  const auto& joints = model.joint_models();
+  const auto& parents = model.joint_parents();
+  const auto& placements = model.joint_placements();
+  const auto columns = model.subspace_columns();
+
+  // Pass 1, root to leaves: velocities, velocity-product accelerations, rigid-body
+  // inertias and bias forces.
+  std::size_t q_offset = 0, v_offset = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const JointModel& joint = *joints[i];
+    const std::size_t nv = joint.nv();
+    Motion vj{};
+    for (std::size_t k = 0; k < nv; ++k) vj = vj + to_motion(columns[v_offset + k]) * v[v_offset + k];
+    const SE3 pMi = placements[i] * joint.transform(q.subspan(q_offset, joint.nq()));
+    t.frames[i] = pMi;
+    const Motion velocity = i == 0 ? vj : motion_to_child(pMi, t.velocities[parents[i]]) + vj;
+    t.velocities[i] = velocity;
+    t.bias_accelerations[i] = cross_motion(velocity, vj);
+    const Inertia& body = model.inertias()[i];
+    t.inertias[i] = inertia_matrix(body);
+    t.bias_forces[i] = cross_force(velocity, apply(body, velocity));
+    q_offset += joint.nq();
+    v_offset += nv;
+  }
+
+  // Pass 2, leaves to root: articulated inertias and bias forces.
+  for (std::size_t i = n; i-- > 0;) {
+    const std::size_t k = joints[i]->nv();
+    v_offset -= k;
+    auto& u_columns = t.u_columns[i];
+    auto& d_inverse = t.d_inverse[i];
+    auto& u = t.u_values[i];
+    double d[kMaxDof * kMaxDof];
+    for (std::size_t c = 0; c < k; ++c) {
+      const Motion s = to_motion(columns[v_offset + c]);
+      u_columns[c] = apply(t.inertias[i], s);
+      u[c] = tau[v_offset + c] - dot(s, t.bias_forces[i]);
+    }
+    for (std::size_t r = 0; r < k; ++r) {
+      for (std::size_t c = 0; c < k; ++c) d[r * k + c] = dot(to_motion(columns[v_offset + r]), u_columns[c]);
+    }
+    if (!invert_positive(d, k, d_inverse.data())) {
+      return std::unexpected(SingularJointError{i, model.joint_names()[i]});
+    }
+    if (i == 0) continue;
+    // Ia = IA - U D^-1 U^T and pa = pA + Ia c + U D^-1 u, then moved to the parent.
+    Matrix6& articulated = t.inertias[i];  // IA_i is not needed after this step
+    Force bias = t.bias_forces[i];
+    for (std::size_t m = 0; m < k; ++m) {
+      const auto um = as_array(u_columns[m]);
+      double weight_u = 0.0;  // (D^-1 u)_m
+      for (std::size_t c = 0; c < k; ++c) {
+        weight_u += d_inverse[m * k + c] * u[c];
+        const auto uc = as_array(u_columns[c]);
+        const double w = d_inverse[m * k + c];
+        for (std::size_t r = 0; r < 6; ++r) {
+          const double scaled = um[r] * w;
+          for (std::size_t col = r; col < 6; ++col) articulated(r, col) -= scaled * uc[col];
+        }
+      }
+      bias = bias + Force{u_columns[m].angular * weight_u, u_columns[m].linear * weight_u};
+    }
+    for (std::size_t r = 1; r < 6; ++r) {  // the update above kept the upper triangle
+      for (std::size_t col = 0; col < r; ++col) articulated(r, col) = articulated(col, r);
+    }
+    bias = bias + apply(articulated, t.bias_accelerations[i]);
+    const std::size_t p = parents[i];
+    add_inertia_to_parent(t.frames[i], articulated, t.inertias[p]);
+    t.bias_forces[p] = t.bias_forces[p] + force_to_parent(t.frames[i], bias);
+  }
+
+  // Pass 3, root to leaves: accelerations. The base accelerates upwards at g.
+  Configuration qdd = Configuration::zeros(model.nv());
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t k = joints[i]->nv();
+    const Motion parent_acceleration =
+        i == 0 ? Motion{Vector3D::zeros(), -model.gravity()}
+               : motion_to_child(t.frames[i], t.accelerations[parents[i]]);
+    const Motion a_prime = parent_acceleration + t.bias_accelerations[i];
+    double rhs[kMaxDof], x[kMaxDof];
+    for (std::size_t c = 0; c < k; ++c) rhs[c] = t.u_values[i][c] - dot(a_prime, t.u_columns[i][c]);
+    Motion acceleration = a_prime;
+    for (std::size_t r = 0; r < k; ++r) {
+      x[r] = 0.0;
+      for (std::size_t c = 0; c < k; ++c) x[r] += t.d_inverse[i][r * k + c] * rhs[c];
+      acceleration = acceleration + to_motion(columns[v_offset + r]) * x[r];
+    }
+    t.accelerations[i] = acceleration;
+    (void)qdd.update_rows(v_offset, std::span<const double>(x, k));
+    v_offset += k;
+  }
+  return qdd;
+}
+
+}  // namespace kinetra

@@ -1,0 +1,561 @@
+// Forward kinematics, inverse dynamics and forward dynamics checked against
+// derivations that do not share the algorithms' formulas: homogeneous-matrix
+// products, energies differentiated numerically, Lagrange's equations and
+// hand-solved mechanisms.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <random>
+
+#include "joint/continuous.hpp"
+#include "joint/fixed.hpp"
+#include "joint/prismatic.hpp"
+#include "joint/revolute.hpp"
+#include "model/algorithms.hpp"
+#include "model/configurations.hpp"
+
+namespace kinetra {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+using Vec = std::vector<double>;
+using Mat4 = std::array<double, 16>;  // row-major homogeneous matrix
+
+// ---- an independent homogeneous-matrix kinematics -------------------------------
+
+Mat4 mul(const Mat4& a, const Mat4& b) {
+  Mat4 c{};
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j)
+      for (int k = 0; k < 4; ++k) c[i * 4 + j] += a[i * 4 + k] * b[k * 4 + j];
+  return c;
+}
+
+Mat4 identity4() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
+
+Mat4 from_se3(const SE3& t) {
+  Mat4 h = identity4();
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) h[i * 4 + j] = t.rotation()(i, j);
+    h[i * 4 + 3] = t.translation()[i];
+  }
+  return h;
+}
+
+// Rotation by `angle` about `axis` from the matrix exponential series, summed until
+// it converges (independent of the closed form the library uses).
+Mat4 rotation4(const Vector3D& axis, double angle) {
+  const double n = std::sqrt(axis.dot(axis));
+  const double k[3] = {axis[0] / n * angle, axis[1] / n * angle, axis[2] / n * angle};
+  const double w[9] = {0, -k[2], k[1], k[2], 0, -k[0], -k[1], k[0], 0};
+  double term[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, sum[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  for (int order = 1; order < 40; ++order) {
+    double next[9] = {};
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j)
+        for (int m = 0; m < 3; ++m) next[i * 3 + j] += term[i * 3 + m] * w[m * 3 + j] / order;
+    for (int i = 0; i < 9; ++i) {
+      term[i] = next[i];
+      sum[i] += next[i];
+    }
+  }
+  Mat4 h = identity4();
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) h[i * 4 + j] = sum[i * 3 + j];
+  return h;
+}
+
+struct JointSpec {
+  JointType kind;
+  Vector3D axis;
+};
+
+std::unique_ptr<JointModel> make_joint(const JointSpec& spec) {
+  switch (spec.kind) {
+    case JointType::Revolute: return std::make_unique<JointModelRevolute>(spec.axis);
+    case JointType::Continuous: return std::make_unique<JointModelContinuous>(spec.axis);
+    case JointType::Prismatic: return std::make_unique<JointModelPrismatic>(spec.axis);
+    case JointType::Fixed: return std::make_unique<JointModelFixed>();
+  }
+  return nullptr;
+}
+
+struct Robot {
+  Model model = Model::new_empty();
+  std::vector<JointSpec> specs{{JointType::Fixed, {}}};  // index 0: the world joint
+
+  std::size_t nq() const { return model.nq(); }
+  std::size_t nv() const { return model.nv(); }
+
+  // World placements by 4x4 products, with the joint motions computed here.
+  std::vector<Mat4> world(const Vec& q) const {
+    std::vector<Mat4> out{identity4()};
+    std::size_t offset = 0;
+    for (std::size_t i = 1; i < specs.size(); ++i) {
+      const JointSpec& s = specs[i];
+      Mat4 motion = identity4();
+      if (s.kind == JointType::Revolute) motion = rotation4(s.axis, q[offset]);
+      if (s.kind == JointType::Continuous) motion = rotation4(s.axis, std::atan2(q[offset + 1], q[offset]));
+      if (s.kind == JointType::Prismatic) {
+        for (int r = 0; r < 3; ++r) motion[r * 4 + 3] = s.axis[r] * q[offset];
+      }
+      out.push_back(mul(mul(out[model.joint_parents()[i]], from_se3(model.joint_placements()[i])), motion));
+      offset += model.joint_models()[i]->nq();
+    }
+    return out;
+  }
+
+  // q moved by the velocity-space step dv (continuous joints turn their pair).
+  Vec integrate(const Vec& q, const Vec& dv) const {
+    Vec out = q;
+    std::size_t iq = 0, iv = 0;
+    for (std::size_t i = 1; i < specs.size(); ++i) {
+      switch (specs[i].kind) {
+        case JointType::Revolute:
+        case JointType::Prismatic: out[iq] += dv[iv]; break;
+        case JointType::Continuous: {
+          const double angle = std::atan2(q[iq + 1], q[iq]) + dv[iv];
+          out[iq] = std::cos(angle);
+          out[iq + 1] = std::sin(angle);
+          break;
+        }
+        case JointType::Fixed: break;
+      }
+      iq += model.joint_models()[i]->nq();
+      iv += model.joint_models()[i]->nv();
+    }
+    return out;
+  }
+};
+
+Vector3D random_vector(std::mt19937_64& rng, double scale) {
+  std::uniform_real_distribution<double> u(-scale, scale);
+  return {u(rng), u(rng), u(rng)};
+}
+
+SE3 random_se3(std::mt19937_64& rng) {
+  std::uniform_real_distribution<double> angle(-kPi, kPi);
+  return {SpatialRotation::from_axis_angle(random_vector(rng, 1.0), angle(rng)),
+          random_vector(rng, 0.5)};
+}
+
+Inertia random_body(std::mt19937_64& rng) {
+  std::uniform_real_distribution<double> mass(0.5, 2.0), moment(0.01, 0.1);
+  const Symmetric3 principal(moment(rng), moment(rng), moment(rng), 0, 0, 0);
+  return {mass(rng), random_vector(rng, 0.3), principal.rotate(random_se3(rng).rotation())};
+}
+
+// A chain or a branching tree mixing all four joint kinds; every body has mass,
+// attached through a frame so that the inertia merge is exercised too.
+Robot random_robot(std::uint64_t seed, std::size_t joints, bool chain) {
+  std::mt19937_64 rng(seed);
+  Robot robot;
+  const JointType kinds[] = {JointType::Revolute, JointType::Continuous, JointType::Prismatic,
+                             JointType::Fixed};
+  for (std::size_t i = 1; i <= joints; ++i) {
+    const JointType kind = kinds[(i - 1 + seed) % 4];
+    Vector3D axis = random_vector(rng, 1.0);
+    if (kind == JointType::Prismatic) axis = axis * 1.5;  // not of unit length
+    const std::size_t parent = chain ? i - 1 : std::uniform_int_distribution<std::size_t>(0, i - 1)(rng);
+    robot.specs.push_back({kind, axis});
+    EXPECT_TRUE(robot.model.add_joint(parent, make_joint(robot.specs.back()), random_se3(rng),
+                                      "joint" + std::to_string(i)));
+    const Frame body{"body" + std::to_string(i), i, 0, random_se3(rng), FrameType::Body,
+                     random_body(rng)};
+    EXPECT_TRUE(robot.model.add_frame(body, true));
+  }
+  return robot;
+}
+
+Vec random_q(const Robot& robot, std::mt19937_64& rng) {
+  Vec q(robot.nq());
+  std::uniform_real_distribution<double> u(-kPi, kPi);
+  std::size_t iq = 0;
+  for (std::size_t i = 1; i < robot.specs.size(); ++i) {
+    if (robot.specs[i].kind == JointType::Continuous) {
+      const double angle = u(rng);
+      q[iq] = std::cos(angle);
+      q[iq + 1] = std::sin(angle);
+    } else if (robot.specs[i].kind != JointType::Fixed) {
+      q[iq] = u(rng);
+    }
+    iq += robot.model.joint_models()[i]->nq();
+  }
+  return q;
+}
+
+Vec random_vec(std::size_t n, std::mt19937_64& rng, double scale = 1.0) {
+  std::uniform_real_distribution<double> u(-scale, scale);
+  Vec v(n);
+  for (double& x : v) x = u(rng);
+  return v;
+}
+
+Vec rnea(const Robot& robot, const Vec& q, const Vec& v, const Vec& a) {
+  const auto tau = inverse_dynamics(robot.model, q, v, a);
+  EXPECT_TRUE(tau.has_value());
+  return Vec(tau->as_slice().begin(), tau->as_slice().end());
+}
+
+Vec aba(const Robot& robot, const Vec& q, const Vec& v, const Vec& tau) {
+  const auto qdd = forward_dynamics(robot.model, q, v, tau);
+  EXPECT_TRUE(qdd.has_value());
+  if (!qdd) return Vec(robot.nv());
+  return Vec(qdd->as_slice().begin(), qdd->as_slice().end());
+}
+
+// ---- energies from world placements ------------------------------------------------
+
+double potential_energy(const Robot& robot, const Vec& q) {
+  const auto world = robot.world(q);
+  const Vector3D g = robot.model.gravity();
+  double energy = 0.0;
+  for (std::size_t i = 1; i < world.size(); ++i) {
+    const Inertia& body = robot.model.inertias()[i];
+    const Mat4& h = world[i];
+    const Vector3D& c = body.com();
+    for (int r = 0; r < 3; ++r) {
+      const double x = h[r * 4] * c[0] + h[r * 4 + 1] * c[1] + h[r * 4 + 2] * c[2] + h[r * 4 + 3];
+      energy -= body.mass() * g[r] * x;
+    }
+  }
+  return energy;
+}
+
+// The mass matrix from Jacobians of the bodies' world centres and orientations,
+// obtained by central differences of the placements: M = sum m Jc^T Jc + Jw^T I_world Jw.
+std::vector<Vec> mass_matrix_from_kinematics(const Robot& robot, const Vec& q) {
+  const std::size_t nv = robot.nv();
+  const double h = 1e-6;
+  const auto world = robot.world(q);
+  std::vector<std::vector<std::array<double, 6>>> jac(world.size(),
+                                                      std::vector<std::array<double, 6>>(nv));
+  for (std::size_t k = 0; k < nv; ++k) {
+    Vec step(nv, 0.0);
+    step[k] = h;
+    const auto plus = robot.world(robot.integrate(q, step));
+    step[k] = -h;
+    const auto minus = robot.world(robot.integrate(q, step));
+    for (std::size_t i = 1; i < world.size(); ++i) {
+      const Vector3D& c = robot.model.inertias()[i].com();
+      std::array<double, 9> rdot, r;
+      for (int a = 0; a < 3; ++a) {
+        double dx = 0.0;
+        for (int b = 0; b < 3; ++b) {
+          rdot[a * 3 + b] = (plus[i][a * 4 + b] - minus[i][a * 4 + b]) / (2 * h);
+          r[a * 3 + b] = world[i][a * 4 + b];
+          dx += rdot[a * 3 + b] * c[b];
+        }
+        jac[i][k][3 + a] = dx + (plus[i][a * 4 + 3] - minus[i][a * 4 + 3]) / (2 * h);
+      }
+      // [w]x = Rdot R^T, world angular velocity per unit velocity coordinate
+      double w[9] = {};
+      for (int a = 0; a < 3; ++a)
+        for (int b = 0; b < 3; ++b)
+          for (int m = 0; m < 3; ++m) w[a * 3 + b] += rdot[a * 3 + m] * r[b * 3 + m];
+      jac[i][k][0] = 0.5 * (w[7] - w[5]);
+      jac[i][k][1] = 0.5 * (w[2] - w[6]);
+      jac[i][k][2] = 0.5 * (w[3] - w[1]);
+    }
+  }
+  std::vector<Vec> m(nv, Vec(nv, 0.0));
+  for (std::size_t i = 1; i < world.size(); ++i) {
+    const Inertia& body = robot.model.inertias()[i];
+    double r[9];
+    for (int a = 0; a < 3; ++a)
+      for (int b = 0; b < 3; ++b) r[a * 3 + b] = world[i][a * 4 + b];
+    double iw[9] = {};  // R Ic R^T
+    for (int a = 0; a < 3; ++a)
+      for (int b = 0; b < 3; ++b)
+        for (int x = 0; x < 3; ++x)
+          for (int y = 0; y < 3; ++y) iw[a * 3 + b] += r[a * 3 + x] * body.inertia()(x, y) * r[b * 3 + y];
+    for (std::size_t k = 0; k < nv; ++k) {
+      for (std::size_t l = 0; l < nv; ++l) {
+        double value = 0.0;
+        for (int a = 0; a < 3; ++a) value += body.mass() * jac[i][k][3 + a] * jac[i][l][3 + a];
+        for (int a = 0; a < 3; ++a)
+          for (int b = 0; b < 3; ++b) value += jac[i][k][a] * iw[a * 3 + b] * jac[i][l][b];
+        m[k][l] += value;
+      }
+    }
+  }
+  return m;
+}
+
+double quadratic(const std::vector<Vec>& m, const Vec& v) {
+  double s = 0.0;
+  for (std::size_t k = 0; k < v.size(); ++k)
+    for (std::size_t l = 0; l < v.size(); ++l) s += v[k] * m[k][l] * v[l];
+  return s;
+}
+
+double max_abs(const Vec& v) {
+  double m = 0.0;
+  for (double x : v) m = std::max(m, std::fabs(x));
+  return m;
+}
+
+struct Case {
+  std::uint64_t seed;
+  std::size_t joints;
+  bool chain;
+};
+
+class RandomRobot : public ::testing::TestWithParam<Case> {
+ protected:
+  void SetUp() override {
+    robot = random_robot(GetParam().seed, GetParam().joints, GetParam().chain);
+    rng.seed(GetParam().seed * 7 + 1);
+  }
+  Robot robot;
+  std::mt19937_64 rng;
+};
+
+TEST_P(RandomRobot, ForwardKinematicsMatchesMatrixProducts) {
+  Data data = robot.model.create_data();
+  for (int trial = 0; trial < 5; ++trial) {
+    const Vec q = random_q(robot, rng);
+    ASSERT_TRUE(forward_kinematics(robot.model, data, q).has_value());
+    const auto expected = robot.world(q);
+    ASSERT_EQ(data.joint_placements.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      const Mat4 got = from_se3(data.joint_placements[i]);
+      for (int k = 0; k < 16; ++k) EXPECT_NEAR(got[k], expected[i][k], 1e-12) << "joint " << i;
+    }
+  }
+}
+
+TEST_P(RandomRobot, GravityTorqueIsThePotentialGradient) {
+  const Vec zero(robot.nv(), 0.0);
+  for (int trial = 0; trial < 3; ++trial) {
+    const Vec q = random_q(robot, rng);
+    const Vec g = rnea(robot, q, zero, zero);
+    const double h = 1e-6;
+    for (std::size_t k = 0; k < robot.nv(); ++k) {
+      Vec step(robot.nv(), 0.0);
+      step[k] = h;
+      const double up = potential_energy(robot, robot.integrate(q, step));
+      step[k] = -h;
+      const double down = potential_energy(robot, robot.integrate(q, step));
+      EXPECT_NEAR(g[k], (up - down) / (2 * h), 1e-6 * (1 + std::fabs(g[k]))) << "coordinate " << k;
+    }
+  }
+}
+
+TEST_P(RandomRobot, MassMatrixIsSymmetricPositiveAndGivesTheKineticEnergy) {
+  const Vec zero(robot.nv(), 0.0);
+  const std::size_t nv = robot.nv();
+  for (int trial = 0; trial < 3; ++trial) {
+    const Vec q = random_q(robot, rng);
+    const Vec bias = rnea(robot, q, zero, zero);
+    std::vector<Vec> m(nv, Vec(nv));
+    for (std::size_t k = 0; k < nv; ++k) {
+      Vec e(nv, 0.0);
+      e[k] = 1.0;
+      const Vec column = rnea(robot, q, zero, e);
+      for (std::size_t r = 0; r < nv; ++r) m[r][k] = column[r] - bias[r];
+    }
+    for (std::size_t r = 0; r < nv; ++r)
+      for (std::size_t c = 0; c < nv; ++c) EXPECT_NEAR(m[r][c], m[c][r], 1e-12);
+    // positive definite: Cholesky succeeds
+    std::vector<Vec> l = m;
+    for (std::size_t j = 0; j < nv; ++j) {
+      double d = l[j][j];
+      for (std::size_t k = 0; k < j; ++k) d -= l[j][k] * l[j][k];
+      ASSERT_GT(d, 0.0);
+      l[j][j] = std::sqrt(d);
+      for (std::size_t i = j + 1; i < nv; ++i) {
+        double x = l[i][j];
+        for (std::size_t k = 0; k < j; ++k) x -= l[i][k] * l[j][k];
+        l[i][j] = x / l[j][j];
+      }
+    }
+    const auto from_kinematics = mass_matrix_from_kinematics(robot, q);
+    for (std::size_t r = 0; r < nv; ++r)
+      for (std::size_t c = 0; c < nv; ++c) EXPECT_NEAR(m[r][c], from_kinematics[r][c], 1e-7);
+    const Vec v = random_vec(nv, rng);
+    EXPECT_NEAR(0.5 * quadratic(m, v), 0.5 * quadratic(from_kinematics, v),
+                1e-7 * (1 + quadratic(m, v)));
+  }
+}
+
+TEST_P(RandomRobot, SatisfiesLagrangesEquations) {
+  const std::size_t nv = robot.nv();
+  const Vec q = random_q(robot, rng), v = random_vec(nv, rng), a = random_vec(nv, rng);
+  const double h = 1e-4;
+  // d/dt (M v) along q(t) = q + v t + a t^2 / 2, v(t) = v + a t
+  auto momentum = [&](double t) {
+    Vec dv(nv), vt(nv);
+    for (std::size_t k = 0; k < nv; ++k) {
+      dv[k] = v[k] * t + 0.5 * a[k] * t * t;
+      vt[k] = v[k] + a[k] * t;
+    }
+    const auto m = mass_matrix_from_kinematics(robot, robot.integrate(q, dv));
+    Vec p(nv, 0.0);
+    for (std::size_t r = 0; r < nv; ++r)
+      for (std::size_t c = 0; c < nv; ++c) p[r] += m[r][c] * vt[c];
+    return p;
+  };
+  const Vec p_plus = momentum(h), p_minus = momentum(-h);
+  Vec expected(nv);
+  for (std::size_t k = 0; k < nv; ++k) {
+    Vec step(nv, 0.0);
+    step[k] = h;
+    const Vec q_plus = robot.integrate(q, step);
+    step[k] = -h;
+    const Vec q_minus = robot.integrate(q, step);
+    const double dT = 0.5 * (quadratic(mass_matrix_from_kinematics(robot, q_plus), v) -
+                             quadratic(mass_matrix_from_kinematics(robot, q_minus), v)) /
+                      (2 * h);
+    const double dU = (potential_energy(robot, q_plus) - potential_energy(robot, q_minus)) / (2 * h);
+    expected[k] = (p_plus[k] - p_minus[k]) / (2 * h) - dT + dU;
+  }
+  const Vec tau = rnea(robot, q, v, a);
+  const double scale = 1 + max_abs(expected);
+  for (std::size_t k = 0; k < nv; ++k) EXPECT_NEAR(tau[k], expected[k], 2e-5 * scale) << k;
+}
+
+TEST_P(RandomRobot, ForwardAndInverseDynamicsAreInverses) {
+  const std::size_t nv = robot.nv();
+  for (int trial = 0; trial < 5; ++trial) {
+    const Vec q = random_q(robot, rng), v = random_vec(nv, rng, 2.0);
+    const Vec a = random_vec(nv, rng, 5.0), tau = random_vec(nv, rng, 10.0);
+    const Vec a_back = aba(robot, q, v, rnea(robot, q, v, a));
+    const Vec tau_back = rnea(robot, q, v, aba(robot, q, v, tau));
+    for (std::size_t k = 0; k < nv; ++k) {
+      EXPECT_NEAR(a_back[k], a[k], 1e-9 * (1 + max_abs(a)));
+      EXPECT_NEAR(tau_back[k], tau[k], 1e-9 * (1 + max_abs(tau)));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Robots, RandomRobot,
+                         ::testing::Values(Case{1, 4, true}, Case{2, 7, true}, Case{3, 8, false},
+                                           Case{4, 12, false}, Case{5, 9, true}, Case{6, 10, false}),
+                         [](const auto& info) {
+                           return std::string(info.param.chain ? "chain" : "tree") +
+                                  std::to_string(info.param.joints) + "_seed" +
+                                  std::to_string(info.param.seed);
+                         });
+
+// ---- hand-solved mechanisms ---------------------------------------------------------------
+
+Model pendulum(const Vector3D& axis, double mass, const Vector3D& com, const Symmetric3& rot,
+               std::unique_ptr<JointModel> joint = nullptr) {
+  Model model = Model::new_empty();
+  EXPECT_TRUE(model.add_joint(0, joint ? std::move(joint) : std::make_unique<JointModelRevolute>(axis),
+                              SE3(), "joint"));
+  EXPECT_TRUE(model.add_frame(Frame{"body", 1, 0, SE3(), FrameType::Body, Inertia(mass, com, rot)}, true));
+  return model;
+}
+
+TEST(Dynamics, SinglePendulumHoldingTorque) {
+  const double m = 2.0, l = 0.75;
+  const Model model = pendulum(Vector3D::y(), m, Vector3D(l, 0, 0), Symmetric3());
+  for (double q : {0.0, 0.4, kPi / 2, 2.0, -1.0}) {
+    const double angle[1] = {q}, zero[1] = {0.0};
+    const auto tau = inverse_dynamics(model, angle, zero, zero);
+    // The arm points along x rotated about y: its height is -l sin q, so holding it
+    // takes -m g l cos q about y.
+    EXPECT_NEAR((*tau)[0], -9.81 * m * l * std::cos(q), 1e-12) << q;
+  }
+  const double angle[1] = {0.3}, zero[1] = {0.0}, alpha[1] = {2.5};
+  const auto tau = inverse_dynamics(model, angle, zero, alpha);
+  EXPECT_NEAR((*tau)[0], -9.81 * m * l * std::cos(0.3) + m * l * l * 2.5, 1e-12);
+}
+
+TEST(Dynamics, DoublePendulumClosedForm) {
+  // Two point masses on massless links of lengths l1, l2 turning about y.
+  const double m1 = 1.3, m2 = 0.7, l1 = 0.9, l2 = 0.6, g = 9.81;
+  Model model = Model::new_empty();
+  ASSERT_TRUE(model.add_joint(0, std::make_unique<JointModelRevolute>(Vector3D::y()), SE3(), "a"));
+  ASSERT_TRUE(model.add_joint(1, std::make_unique<JointModelRevolute>(Vector3D::y()),
+                              SE3(SpatialRotation::identity(), Vector3D(l1, 0, 0)), "b"));
+  ASSERT_TRUE(model.add_frame(Frame{"p1", 1, 0, SE3(), FrameType::Body, Inertia(m1, Vector3D(l1, 0, 0), Symmetric3())}, true));
+  ASSERT_TRUE(model.add_frame(Frame{"p2", 2, 0, SE3(), FrameType::Body, Inertia(m2, Vector3D(l2, 0, 0), Symmetric3())}, true));
+  std::mt19937_64 rng(42);
+  for (int trial = 0; trial < 10; ++trial) {
+    const Vec q = random_vec(2, rng, kPi), v = random_vec(2, rng, 2), a = random_vec(2, rng, 3);
+    // In the x-z plane with angles measured from x towards -z (rotation about +y):
+    // position of mass 1: l1 (cos q1, -sin q1); of mass 2 adds l2 (cos(q1+q2), -sin(q1+q2)).
+    const double c2 = std::cos(q[1]), s2 = std::sin(q[1]);
+    const double m11 = m1 * l1 * l1 + m2 * (l1 * l1 + l2 * l2 + 2 * l1 * l2 * c2);
+    const double m12 = m2 * (l2 * l2 + l1 * l2 * c2), m22 = m2 * l2 * l2;
+    const double h = m2 * l1 * l2 * s2;
+    const double g1 = -(m1 + m2) * g * l1 * std::cos(q[0]) - m2 * g * l2 * std::cos(q[0] + q[1]);
+    const double g2 = -m2 * g * l2 * std::cos(q[0] + q[1]);
+    const double tau1 = m11 * a[0] + m12 * a[1] - h * (2 * v[0] * v[1] + v[1] * v[1]) + g1;
+    const double tau2 = m12 * a[0] + m22 * a[1] + h * v[0] * v[0] + g2;
+    const auto tau = inverse_dynamics(model, q, v, a);
+    EXPECT_NEAR((*tau)[0], tau1, 1e-12);
+    EXPECT_NEAR((*tau)[1], tau2, 1e-12);
+  }
+}
+
+TEST(Dynamics, VerticalSlider) {
+  const double m = 3.0;
+  Model model = pendulum(Vector3D::z(), m, Vector3D(0.1, 0.2, 0.3), Symmetric3(0.1, 0.2, 0.3, 0, 0, 0),
+                         std::make_unique<JointModelPrismatic>(Vector3D::z()));
+  for (double acc : {0.0, 1.0, -9.81, 4.2}) {
+    const double q[1] = {0.7}, v[1] = {1.5}, a[1] = {acc};
+    EXPECT_NEAR((*inverse_dynamics(model, q, v, a))[0], m * (acc + 9.81), 1e-12);
+    const double tau[1] = {m * (acc + 9.81)};
+    EXPECT_NEAR((*forward_dynamics(model, q, v, tau))[0], acc, 1e-12);
+  }
+}
+
+TEST(Dynamics, ContinuousJointMatchesTheRevoluteOne) {
+  const Vector3D axis(0.3, -1.0, 0.5);
+  const Symmetric3 rot(0.2, 0.3, 0.4, 0.01, 0.02, 0.03);
+  const Model revolute = pendulum(axis, 1.5, Vector3D(0.4, 0.1, -0.2), rot);
+  const Model continuous = pendulum(axis, 1.5, Vector3D(0.4, 0.1, -0.2), rot,
+                                    std::make_unique<JointModelContinuous>(axis));
+  for (double q : {-2.0, 0.0, 0.7, 3.0}) {
+    const double angle[1] = {q}, pair[2] = {std::cos(q), std::sin(q)}, v[1] = {0.8}, a[1] = {-1.2};
+    EXPECT_NEAR((*inverse_dynamics(revolute, angle, v, a))[0],
+                (*inverse_dynamics(continuous, pair, v, a))[0], 1e-12);
+    const double tau[1] = {0.5};
+    EXPECT_NEAR((*forward_dynamics(revolute, angle, v, tau))[0],
+                (*forward_dynamics(continuous, pair, v, tau))[0], 1e-12);
+  }
+}
+
+TEST(Dynamics, NonUnitRevoluteAxisActsLikeTheUnitOne) {
+  const Model unit = pendulum(Vector3D::z(), 1.0, Vector3D(0.5, 0, 0), Symmetric3(0.1, 0.1, 0.1, 0, 0, 0));
+  const Model longer = pendulum(Vector3D(0, 0, 3), 1.0, Vector3D(0.5, 0, 0), Symmetric3(0.1, 0.1, 0.1, 0, 0, 0));
+  const double q[1] = {0.3}, v[1] = {0.5}, a[1] = {2.0};
+  EXPECT_NEAR((*inverse_dynamics(unit, q, v, a))[0], (*inverse_dynamics(longer, q, v, a))[0], 1e-14);
+}
+
+TEST(Dynamics, MasslessSubtreeIsReportedByName) {
+  Model model = Model::new_empty();
+  ASSERT_TRUE(model.add_joint(0, std::make_unique<JointModelRevolute>(Vector3D::z()), SE3(), "palm"));
+  ASSERT_TRUE(model.add_frame(Frame{"palm_body", 1, 0, SE3(), FrameType::Body, Inertia::from_ellipsoid(1, 0.1, 0.1, 0.1).value()}, true));
+  ASSERT_TRUE(model.add_joint(1, std::make_unique<JointModelRevolute>(Vector3D::x()),
+                              SE3(SpatialRotation::identity(), Vector3D(0.1, 0, 0)), "finger"));
+  const double zeros[2] = {0, 0};
+  const auto result = forward_dynamics(model, zeros, zeros, zeros);
+  ASSERT_FALSE(result.has_value());
+  const auto* singular = std::get_if<SingularJointError>(&result.error());
+  ASSERT_NE(singular, nullptr);
+  EXPECT_EQ(singular->joint_id, 2u);
+  EXPECT_NE(display_text(result.error()).find("'finger'"), std::string::npos);
+  // inverse dynamics is still defined
+  EXPECT_TRUE(inverse_dynamics(model, zeros, zeros, zeros).has_value());
+}
+
+TEST(Dynamics, SizeChecksOfForwardDynamics) {
+  const Model model = pendulum(Vector3D::z(), 1.0, Vector3D(0.5, 0, 0), Symmetric3());
+  const double one[1] = {0}, two[2] = {0, 0};
+  auto message = [&](std::span<const double> q, std::span<const double> v, std::span<const double> t) {
+    return display_text(forward_dynamics(model, q, v, t).error());
+  };
+  EXPECT_EQ(message(two, two, two), "Parameter 'q' expected configuration size 1, but got 2");
+  EXPECT_EQ(message(one, two, two), "Parameter 'v' expected configuration size 1, but got 2");
+  EXPECT_EQ(message(one, one, two), "Parameter 'tau' expected configuration size 1, but got 2");
+}
+
+}  // namespace
+}  // namespace kinetra

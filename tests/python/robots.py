@@ -1,0 +1,74 @@
+"""Robots for the tests, built joint by joint through the public API."""
+
+import numpy as np
+
+from kinetra import Frame, FrameType, Inertia, JointModelRX, JointModelRY, JointModelRZ, Model, SE3
+
+FACTORIES = (JointModelRX, JointModelRY, JointModelRZ)
+AXES = np.eye(3)
+
+
+def rotation(axis, angle):
+    axis = np.asarray(axis, dtype=float)
+    k = axis / np.linalg.norm(axis)
+    kx = np.array([[0, -k[2], k[1]], [k[2], 0, -k[0]], [-k[1], k[0], 0]])
+    return np.eye(3) + np.sin(angle) * kx + (1 - np.cos(angle)) * kx @ kx
+
+
+def homogeneous(r, p):
+    h = np.eye(4)
+    h[:3, :3], h[:3, 3] = r, p
+    return h
+
+
+def random_placement(rng):
+    return homogeneous(rotation(rng.normal(size=3), rng.uniform(-np.pi, np.pi)), rng.uniform(-0.5, 0.5, 3))
+
+
+def random_body(rng):
+    r = rotation(rng.normal(size=3), rng.uniform(-np.pi, np.pi))
+    inertia = r @ np.diag(rng.uniform(0.01, 0.1, 3)) @ r.T
+    inertia = (inertia + inertia.T) / 2
+    return rng.uniform(0.5, 2.0), rng.uniform(-0.3, 0.3, 3), inertia
+
+
+def se3(h):
+    return SE3(h[:3, :3].copy(), h[:3, 3].copy())
+
+
+class RevoluteTree:
+    """A random chain or tree of revolute joints about x, y or z with random placements
+    and bodies; keeps its own description for independent computations."""
+
+    def __init__(self, seed, joints, chain=True):
+        rng = np.random.default_rng(seed)
+        self.model = Model()
+        self.parents, self.placements, self.axes, self.bodies = [0], [np.eye(4)], [None], [None]
+        for i in range(1, joints + 1):
+            parent = i - 1 if chain else int(rng.integers(0, i))
+            axis = int(rng.integers(0, 3))
+            placement = random_placement(rng)
+            self.model.add_joint(parent, FACTORIES[axis](), se3(placement), f"joint{i}")
+            mass, com, inertia = random_body(rng)
+            self.model.add_frame(Frame(f"body{i}", i, 0, SE3.Identity(), FrameType.Body,
+                                       Inertia(mass, com, inertia)), True)
+            self.parents.append(parent)
+            self.placements.append(placement)
+            self.axes.append(AXES[axis])
+            self.bodies.append((mass, com, inertia))
+
+    def world(self, q):
+        """World placements as products of 4x4 matrices."""
+        out = [np.eye(4)]
+        for i in range(1, len(self.parents)):
+            motion = homogeneous(rotation(self.axes[i], q[i - 1]), np.zeros(3))
+            out.append(out[self.parents[i]] @ self.placements[i] @ motion)
+        return out
+
+    def potential(self, q, g=np.array([0.0, 0.0, -9.81])):
+        world = self.world(q)
+        total = 0.0
+        for i in range(1, len(self.bodies)):
+            m, c, _ = self.bodies[i]
+            total -= m * g @ (world[i][:3, :3] @ c + world[i][:3, 3])
+        return total
