@@ -4,7 +4,7 @@
 #include "model/data.hpp"
 #include "spatial/debug_string.hpp"
 #include "spatial/gravity.hpp"
-#include "spatial/number_format.hpp"
+#include "spatial/pretty.hpp"
 
 namespace kinetra {
 
@@ -120,41 +120,6 @@ std::optional<std::size_t> Model::get_frame_id(std::string_view name,
 
 Data Model::create_data() const { return Data(*this); }
 
-namespace {
-
-// Writes the indented multi-line debug form: one item per line, four spaces per level.
-class PrettyWriter {
- public:
-  std::string& out() { return out_; }
-  void line(int depth, const std::string& text) {
-    out_.append(static_cast<std::size_t>(depth) * 4, ' ');
-    out_ += text;
-    out_ += '\n';
-  }
-  void number_list(int depth, const std::string& prefix, const double* values, std::size_t n,
-                   const char* suffix) {
-    line(depth, prefix + "[");
-    for (std::size_t i = 0; i < n; ++i) line(depth + 1, format_debug(values[i]) + ",");
-    line(depth, std::string("]") + suffix);
-  }
-  void placement(int depth, const SE3& t) {
-    line(depth, "SE3(");
-    line(depth + 1, "Isometry {");
-    line(depth + 2, "rotation: [");
-    const auto& r = t.rotation().column_major();
-    for (std::size_t j = 0; j < 3; ++j) number_list(depth + 3, "", r.data() + j * 3, 3, ",");
-    line(depth + 2, "],");
-    number_list(depth + 2, "translation: ", t.translation().as_slice().data(), 3, ",");
-    line(depth + 1, "},");
-    line(depth, "),");
-  }
-
- private:
-  std::string out_;
-};
-
-}  // namespace
-
 std::string debug_text(const Model& model) {
   PrettyWriter w;
   w.line(0, "Model {");
@@ -172,10 +137,10 @@ std::string debug_text(const Model& model) {
   for (const std::size_t parent : model.joint_parents()) w.line(2, std::to_string(parent) + ",");
   w.line(1, "],");
   w.line(1, "joint_placements: [");
-  for (const SE3& placement : model.joint_placements()) w.placement(2, placement);
+  for (const SE3& placement : model.joint_placements()) w.placement(2, "", placement, ",");
   w.line(1, "],");
-  w.out() += "}";
-  return std::move(w.out());
+  w.append("}");
+  return w.take();
 }
 
 }  // namespace kinetra

@@ -43,6 +43,16 @@ Ref new_vector(std::span<const double> values) {
   return array;
 }
 
+Ref new_vector(std::span<const float> values) {
+  npy_intp shape[1] = {static_cast<npy_intp>(values.size())};
+  Ref array = checked(PyArray_SimpleNew(1, shape, NPY_FLOAT32));
+  if (!values.empty()) {
+    std::memcpy(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array.get())), values.data(),
+                values.size_bytes());
+  }
+  return array;
+}
+
 Ref new_matrix(std::size_t rows, std::size_t cols, std::span<const double> values,
                MemoryOrder order) {
   npy_intp shape[2] = {static_cast<npy_intp>(rows), static_cast<npy_intp>(cols)};

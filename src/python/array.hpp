@@ -46,6 +46,7 @@ enum class MemoryOrder { RowMajor, ColumnMajor };
 
 // New arrays that own a copy of the values.
 Ref new_vector(std::span<const double> values);
+Ref new_vector(std::span<const float> values);  // dtype float32
 // `values` holds the matrix in logical row-major order (entry (i, j) at i * cols + j);
 // `order` chooses the memory layout of the result.
 Ref new_matrix(std::size_t rows, std::size_t cols, std::span<const double> values,

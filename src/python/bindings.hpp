@@ -37,4 +37,19 @@ Ref aba_function();
 Ref inverse_dynamics_function();
 Ref rnea_function();
 
+// geometry
+Ref geometry_object_class();
+Ref geometry_model_class();
+Ref geometry_data_class();
+
+// shapora
+Ref capsule_class();
+Ref cone_class();
+Ref cuboid_class();
+Ref cylinder_class();
+Ref sphere_class();
+Ref mesh_class();
+Ref shape_class();
+Ref shape_type_class();
+
 }  // namespace kinetra::python

@@ -122,9 +122,11 @@ class ClassDef {
     return *this;
   }
 
+  // `value_name` names the new value in conversion errors (the property name by default).
   template <Callable G, Callable S>
-  ClassDef& property(const char* name, G, S, std::string doc = {}) {
-    setter_name<S> = name;
+  ClassDef& property(const char* name, G, S, std::string doc = {},
+                     const char* value_name = nullptr) {
+    setter_name<S> = value_name != nullptr ? value_name : name;
     add_property(name, &property_get<G>, &property_set<S>, std::move(doc));
     return *this;
   }

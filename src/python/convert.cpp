@@ -26,6 +26,19 @@ std::size_t to_usize(PyObject* object) {
   return value;
 }
 
+std::vector<double> to_f64_sequence(PyObject* object) {
+  if (PyUnicode_Check(object) || !PySequence_Check(object)) raise_cannot_convert(object, "Sequence");
+  const Py_ssize_t size = PySequence_Size(object);
+  if (size < 0) throw PythonError{};
+  std::vector<double> values;
+  values.reserve(static_cast<std::size_t>(size));
+  for (Py_ssize_t i = 0; i < size; ++i) {
+    const Ref item = checked(PySequence_GetItem(object, i));
+    values.push_back(to_f64(item.get()));
+  }
+  return values;
+}
+
 std::string to_string(PyObject* object) {
   if (!PyUnicode_Check(object)) raise_cannot_convert(object, "PyString");
   Py_ssize_t size = 0;

@@ -39,6 +39,8 @@ template <>
 struct is_builtin_argument<Ref> : std::true_type {};
 template <class... Ts>
 struct is_builtin_argument<std::tuple<Ts...>> : std::true_type {};
+template <class T, class A>
+struct is_builtin_argument<std::vector<T, A>> : std::true_type {};
 
 // A core type exposed as a Python class.
 template <class T>
@@ -109,6 +111,16 @@ struct Arg<std::optional<T>> {
     if (!inner) return std::nullopt;
     return inner->get();
   }
+};
+
+// Any sequence except str, every item converted to f64.
+std::vector<double> to_f64_sequence(PyObject* object);
+
+template <>
+struct Arg<std::vector<double>> {
+  std::vector<double> value;
+  void load(PyObject* object) { value = to_f64_sequence(object); }
+  std::vector<double>& get() { return value; }
 };
 
 // A tuple of exactly sizeof...(Ts) items, each converted by its own rule.

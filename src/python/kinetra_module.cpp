@@ -39,7 +39,15 @@ void claim_interpreter() {
 
 Ref build_shapora() {
   Ref shapora = checked(PyModule_New("shapora"));
-  // Shape classes are registered here in their fixed order as they are added.
+  PyObject* s = shapora.get();
+  register_object(s, "Capsule", capsule_class());
+  register_object(s, "Cone", cone_class());
+  register_object(s, "Cuboid", cuboid_class());
+  register_object(s, "Cylinder", cylinder_class());
+  register_object(s, "Sphere", sphere_class());
+  register_object(s, "PyMesh", mesh_class());
+  register_object(s, "Shape", shape_class());
+  register_object(s, "ShapeType", shape_type_class());
   return shapora;
 }
 
@@ -56,7 +64,9 @@ Ref build_module() {
   register_object(m, "Frame", frame_class());
   register_object(m, "FrameType", frame_type_class());
   register_object(m, "JointModel", joint_model_class());
-  // GeometryModel, GeometryData, GeometryObject.
+  register_object(m, "GeometryModel", geometry_model_class());
+  register_object(m, "GeometryData", geometry_data_class());
+  register_object(m, "GeometryObject", geometry_object_class());
   register_object(m, "neutral", neutral_function());
   register_object(m, "random_configuration", random_configuration_function());
   // build_models_from_urdf.

@@ -20,6 +20,9 @@ EXPECTED_ALL = [
     "Frame",
     "FrameType",
     "JointModel",
+    "GeometryModel",
+    "GeometryData",
+    "GeometryObject",
     "neutral",
     "random_configuration",
     "WORLD_ID",
@@ -81,6 +84,9 @@ def test_standard_gravity_is_a_fresh_writeable_array():
         ("FrameType", None, ""),
         ("JointModel", None, "A Python wrapper for the `JointWrapper` type."),
         ("JointType", None, "Enum representing the type of joint."),
+        ("GeometryModel", "()", "A Python wrapper for the [`GeometryModel`] struct."),
+        ("GeometryData", "(data, geom_model)", "A Python wrapper for the `GeometryData` struct."),
+        ("GeometryObject", "(*py_args)", "A Python wrapper for the `GeometryObject` struct."),
     ],
 )
 def test_class_signatures_and_docstrings(name, signature, doc):

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace shapora {
+
+enum class ShapeType { Capsule = 0, Cone = 1, Cuboid = 2, Cylinder = 3, Sphere = 4, Mesh = 5 };
+
+// A geometric primitive described by its dimensions (32-bit floats). Shapes are
+// immutable, so they may be shared between threads.
+class Shape {
+ public:
+  virtual ~Shape() = default;
+
+  virtual bool is_convex() const = 0;
+  virtual std::unique_ptr<Shape> clone_box() const = 0;
+  virtual ShapeType get_shape_type() const = 0;
+  virtual std::optional<float> get_radius() const { return std::nullopt; }
+  virtual std::optional<std::array<float, 3>> get_half_extents() const { return std::nullopt; }
+  virtual std::optional<float> get_half_length() const { return std::nullopt; }
+  virtual std::optional<std::string> get_mesh_path() const { return std::nullopt; }
+};
+
+// Exactly one shape of any kind; copies are deep (clone_box).
+class ShapeWrapper {
+ public:
+  explicit ShapeWrapper(std::unique_ptr<Shape> shape) : shape_(std::move(shape)) {}
+  ShapeWrapper(const ShapeWrapper& other) : shape_(other.shape_->clone_box()) {}
+  ShapeWrapper(ShapeWrapper&&) noexcept = default;
+  ShapeWrapper& operator=(const ShapeWrapper& other) {
+    shape_ = other.shape_->clone_box();
+    return *this;
+  }
+  ShapeWrapper& operator=(ShapeWrapper&&) noexcept = default;
+
+  const Shape& get() const { return *shape_; }
+  const Shape* operator->() const { return shape_.get(); }
+
+ private:
+  std::unique_ptr<Shape> shape_;
+};
+
+// Rounds to the nearest 32-bit float (beyond its range: infinity).
+inline float to_f32(double value) { return static_cast<float>(value); }
+// Half of a length, in single precision, as every shape stores it.
+inline float half_f32(double length) { return to_f32(length) * 0.5f; }
+
+}  // namespace shapora
