@@ -71,6 +71,13 @@ class Model {
   // parent joint's frame is added to that joint's inertia.
   std::expected<std::size_t, ModelError> add_frame(const Frame& frame, bool append_inertia);
 
+  // Adds `inertia` (already expressed in the joint's / frame's own frame) to the
+  // inertia of joint `joint` / frame `frame`: merges rigidly attached bodies.
+  void append_joint_inertia(std::size_t joint, const Inertia& inertia) { inertias_.at(joint) += inertia; }
+  void append_frame_inertia(std::size_t frame, const Inertia& inertia) {
+    frames_.at(frame).inertia += inertia;
+  }
+
   // The joint with this name (names are unique).
   std::optional<std::size_t> get_joint_id(std::string_view name) const;
   // The first frame with this name and, when given, this type.

@@ -42,6 +42,9 @@ Ref geometry_object_class();
 Ref geometry_model_class();
 Ref geometry_data_class();
 
+// urdf
+Ref build_models_from_urdf_function();
+
 // shapora
 Ref capsule_class();
 Ref cone_class();

@@ -232,6 +232,10 @@ struct is_expected : std::false_type {};
 template <class T, class E>
 struct is_expected<std::expected<T, E>> : std::true_type {};
 template <class T>
+struct is_tuple : std::false_type {};
+template <class... Ts>
+struct is_tuple<std::tuple<Ts...>> : std::true_type {};
+template <class T>
 struct is_optional : std::false_type {};
 template <class T>
 struct is_optional<std::optional<T>> : std::true_type {};
@@ -272,6 +276,15 @@ Ref to_python(R&& result) {
     } else {
       return to_python(std::move(*result));
     }
+  } else if constexpr (is_tuple<T>::value) {
+    Ref tuple = checked(PyTuple_New(std::tuple_size_v<T>));
+    std::apply(
+        [&](auto&&... items) {
+          Py_ssize_t i = 0;
+          ((PyTuple_SET_ITEM(tuple.get(), i++, to_python(std::move(items)).release())), ...);
+        },
+        result);
+    return tuple;
   } else if constexpr (is_optional<T>::value) {
     if (!result.has_value()) return Ref::borrow(Py_None);
     return to_python(std::move(*result));

@@ -69,7 +69,7 @@ Ref build_module() {
   register_object(m, "GeometryObject", geometry_object_class());
   register_object(m, "neutral", neutral_function());
   register_object(m, "random_configuration", random_configuration_function());
-  // build_models_from_urdf.
+  register_object(m, "build_models_from_urdf", build_models_from_urdf_function());
 
   register_object(m, "WORLD_ID", checked(PyLong_FromLong(0)));
   register_object(m, "STANDARD_GRAVITY", new_vector(standard_gravity().as_slice()));

@@ -1,0 +1,384 @@
+#include "urdf/reader.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "joint/continuous.hpp"
+#include "joint/prismatic.hpp"
+#include "joint/revolute.hpp"
+#include "urdf/geometry_reader.hpp"
+#include "urdf/paths.hpp"
+#include "urdf/values.hpp"
+#include "urdf/xml.hpp"
+
+namespace kinetra::urdf {
+
+namespace {
+
+using Kind = ParseError::Kind;
+
+template <class T>
+using Result = std::expected<T, ParseError>;
+
+std::unexpected<ParseError> fail(Kind kind, std::string payload = {}) {
+  return std::unexpected(ParseError::of(kind, std::move(payload)));
+}
+
+std::string_view name_or_empty(const XmlElement& element) {
+  return element.attribute("name").value_or("");
+}
+
+Result<std::string> read_file(const std::string& path) {
+  auto io_error = [&](int error) {
+    return std::unexpected(ParseError::io_error(
+        std::string(std::strerror(error)) + " (os error " + std::to_string(error) + ")", path));
+  };
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return io_error(errno);
+  std::string text;
+  struct stat status {};
+  if (::fstat(fd, &status) == 0 && status.st_size > 0) text.reserve(static_cast<std::size_t>(status.st_size));
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      ::close(fd);
+      return io_error(error);
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  if (!is_valid_utf8(text)) {
+    return std::unexpected(ParseError::io_error("stream did not contain valid UTF-8", path));
+  }
+  return text;
+}
+
+// One loading call: the document, its indexes and the results under construction.
+class Reader {
+ public:
+  Reader(const XmlDocument& document, XmlElement robot, const std::optional<std::string>& package_dir)
+      : document_(document),
+        robot_(robot),
+        package_dir_(package_dir),
+        models_{Model::new_named(std::string(name_or_empty(robot))), GeometryModel(), GeometryModel()} {}
+
+  Result<UrdfModels> run() {
+    if (auto done = read_materials(); !done) return std::unexpected(done.error());
+    auto roots = root_links();
+    if (!roots) return std::unexpected(roots.error());
+    index_joints();
+    for (const XmlElement& root : *roots) {
+      if (auto done = walk(root); !done) return std::unexpected(done.error());
+    }
+    return std::move(models_);
+  }
+
+ private:
+  struct Item {
+    XmlElement node;
+    XmlElement parent;
+    std::size_t parent_joint;
+    bool root;
+  };
+
+  Result<void> read_materials() {
+    for (const XmlElement material : robot_.children()) {
+      if (material.local_name() != "material") continue;
+      const auto name = material.attribute("name");
+      if (!name) return fail(Kind::MissingName, material.debug_text());
+      const auto color = material.first_child("color");
+      if (!color) return fail(Kind::MaterialWithoutColor, std::string(*name));
+      const auto rgba = extract_parameter_list("rgba", *color, 4);
+      if (!rgba) return std::unexpected(rgba.error());
+      materials_.insert_or_assign(std::string(*name), Color((*rgba)[0], (*rgba)[1], (*rgba)[2], (*rgba)[3]));
+    }
+    return {};
+  }
+
+  // Links that no joint names as its child, ordered by name bytes. Also indexes the
+  // links by name and refuses a link named as the child of two joints.
+  Result<std::vector<XmlElement>> root_links() {
+    std::unordered_set<std::string_view> children;
+    for (const XmlElement element : robot_.children()) {
+      if (element.local_name() == "link") {
+        links_.push_back(element);
+        link_by_name_.try_emplace(name_or_empty(element), element);  // first one wins
+      } else if (element.local_name() == "joint") {
+        joints_.push_back(element);
+      }
+    }
+    for (const XmlElement& joint : joints_) {
+      const auto child = joint.first_child("child");
+      if (!child) continue;
+      const auto link = extract_parameter_text("link", *child);
+      if (!link) return std::unexpected(link.error());
+      if (!children.insert(*link).second) return fail(Kind::LinkWithSeveralParents, std::string(*link));
+    }
+    std::vector<XmlElement> roots;
+    for (const XmlElement& link : links_) {
+      if (!children.contains(name_or_empty(link))) roots.push_back(link);
+    }
+    std::stable_sort(roots.begin(), roots.end(), [](const XmlElement& a, const XmlElement& b) {
+      return name_or_empty(a) < name_or_empty(b);
+    });
+    return roots;
+  }
+
+  // The joints hanging from each link, ordered by name (document order among equals).
+  void index_joints() {
+    for (const XmlElement& joint : joints_) {
+      const auto parent = joint.first_child("parent");
+      if (!parent) continue;
+      const auto link = parent->attribute("link");
+      if (!link) continue;
+      joints_by_parent_[*link].push_back(joint);
+    }
+    for (auto& [link, joints] : joints_by_parent_) {
+      std::stable_sort(joints.begin(), joints.end(), [](const XmlElement& a, const XmlElement& b) {
+        return name_or_empty(a) < name_or_empty(b);
+      });
+    }
+  }
+
+  // Depth first, pre-order, without recursion: a link, then each of its joints
+  // followed at once by the subtree under the joint's child link.
+  Result<void> walk(const XmlElement& root) {
+    std::vector<Item> stack{{root, robot_, WORLD_ID, true}};
+    while (!stack.empty()) {
+      const Item item = stack.back();
+      stack.pop_back();
+      const std::string_view tag = item.node.local_name();
+      if (tag == "link") {
+        if (auto done = parse_link(item); !done) return done;
+        const auto joints = joints_by_parent_.find(name_or_empty(item.node));
+        if (joints == joints_by_parent_.end()) continue;
+        for (auto it = joints->second.rbegin(); it != joints->second.rend(); ++it) {
+          stack.push_back({*it, item.node, item.parent_joint, false});
+        }
+      } else if (tag == "joint") {
+        const auto joint_id = parse_joint(item.node, item.parent, item.parent_joint);
+        if (!joint_id) return std::unexpected(joint_id.error());
+        const auto child = item.node.first_child("child");
+        if (!child) continue;
+        const auto link_name = extract_parameter_text("link", *child);
+        if (!link_name) return std::unexpected(link_name.error());
+        const auto link = link_by_name_.find(*link_name);
+        if (link == link_by_name_.end()) return fail(Kind::UnknownLinkName, std::string(*link_name));
+        // With one parent joint per link a walk reaches each link once; reaching one
+        // again would mean walking in a circle.
+        if (reached_[link->second.index()]) return fail(Kind::KinematicLoop, std::string(*link_name));
+        reached_[link->second.index()] = true;
+        stack.push_back({link->second, item.node, *joint_id, false});
+      } else if (tag != "gazebo" && tag != "transmission") {
+        return fail(Kind::UnknownTag, std::string(tag));
+      }
+    }
+    return {};
+  }
+
+  Result<std::size_t> get_parent_frame(const XmlElement& parent) {
+    const auto parent_name = parent.attribute("name");
+    if (!parent_name) return fail(Kind::MissingName, parent.debug_text());
+    const auto robot_name = robot_.attribute("name");
+    if (!robot_name) return fail(Kind::MissingName, robot_.debug_text());
+    if (*parent_name == *robot_name) return std::size_t{0};
+    const std::string_view type = parent.attribute("type").value_or("");
+    FrameType frame_type = FrameType::Body;
+    if (type == "fixed") {
+      frame_type = FrameType::Fixed;
+    } else if (type == "revolute" || type == "prismatic" || type == "continuous") {
+      frame_type = FrameType::Joint;
+    }
+    const auto frame = models_.model.get_frame_id(*parent_name, frame_type);
+    if (!frame) return fail(Kind::UnknownParentFrame, std::string(*parent_name));
+    return *frame;
+  }
+
+  Result<std::size_t> add_frame(const Frame& frame, bool append_inertia) {
+    auto id = models_.model.add_frame(frame, append_inertia);
+    if (!id) return fail(Kind::ModelRejected, display_text(id.error()));
+    return *id;
+  }
+
+  Result<std::size_t> parse_joint(const XmlElement& joint, const XmlElement& parent_link,
+                                  std::size_t parent_joint) {
+    const auto name = joint.attribute("name");
+    if (!name) return fail(Kind::MissingName, joint.debug_text());
+    const auto type = joint.attribute("type");
+    if (!type) return fail(Kind::MissingParameter, "type");
+    const auto pf = get_parent_frame(parent_link);
+    if (!pf) return std::unexpected(pf.error());
+    const auto origin = parse_origin(joint);
+    if (!origin) return std::unexpected(origin.error());
+    const SE3 placement = models_.model.frames()[*pf].placement * *origin;
+
+    if (*type == "fixed") {
+      const auto added = add_frame(
+          Frame{std::string(*name), parent_joint, *pf, placement, FrameType::Fixed, Inertia::zeros()}, false);
+      if (!added) return std::unexpected(added.error());
+      return parent_joint;
+    }
+    std::unique_ptr<JointModel> joint_model;
+    if (*type == "revolute" || *type == "prismatic") {
+      const auto axis = parse_axis(joint);
+      if (!axis) return std::unexpected(axis.error());
+      const auto limit = joint.first_child("limit");
+      if (!limit) return fail(Kind::MissingParameter, "limit");
+      JointLimits* limits = nullptr;
+      if (*type == "revolute") {
+        auto revolute = std::make_unique<JointModelRevolute>(*axis);
+        limits = &revolute->limits;
+        joint_model = std::move(revolute);
+      } else {
+        auto prismatic = std::make_unique<JointModelPrismatic>(*axis);
+        limits = &prismatic->limits;
+        joint_model = std::move(prismatic);
+      }
+      // lower and upper are optional: an absent or unreadable value keeps the default.
+      const double lower[1] = {extract_parameter("lower", *limit).value_or(limits->lower[0])};
+      const double upper[1] = {extract_parameter("upper", *limit).value_or(limits->upper[0])};
+      (void)limits->lower.update_rows(0, lower);
+      (void)limits->upper.update_rows(0, upper);
+      if (auto done = read_effort_and_velocity(*limit, *limits); !done) return std::unexpected(done.error());
+    } else if (*type == "continuous") {
+      const auto axis = parse_axis(joint);
+      if (!axis) return std::unexpected(axis.error());
+      auto continuous = std::make_unique<JointModelContinuous>(*axis);
+      if (const auto limit = joint.first_child("limit")) {
+        if (auto done = read_effort_and_velocity(*limit, continuous->limits); !done) {
+          return std::unexpected(done.error());
+        }
+      }
+      joint_model = std::move(continuous);
+    } else {
+      return fail(Kind::UnknownJointType, std::string(*type));
+    }
+    const auto id = models_.model.add_joint(parent_joint, std::move(joint_model), placement, std::string(*name));
+    if (!id) return fail(Kind::ModelRejected, display_text(id.error()));
+    const auto frame = add_frame(
+        Frame{std::string(*name), *id, *pf, SE3::identity(), FrameType::Joint, Inertia::zeros()}, true);
+    if (!frame) return std::unexpected(frame.error());
+    return *id;
+  }
+
+  static Result<void> read_effort_and_velocity(const XmlElement& limit, JointLimits& limits) {
+    const auto effort = extract_parameter("effort", limit);
+    if (!effort) return std::unexpected(effort.error());
+    const auto velocity = extract_parameter("velocity", limit);
+    if (!velocity) return std::unexpected(velocity.error());
+    const double e[1] = {*effort}, v[1] = {*velocity};
+    (void)limits.effort.update_rows(0, e);
+    (void)limits.velocity.update_rows(0, v);
+    return {};
+  }
+
+  Result<Inertia> parse_inertial(const XmlElement& link, std::string_view link_name) {
+    const auto inertial = link.first_child("inertial");
+    if (!inertial) return Inertia::zeros();
+    const auto mass_element = inertial->first_child("mass");
+    if (!mass_element) return fail(Kind::InertialMissingMass, std::string(link_name));
+    const auto mass = extract_parameter("value", *mass_element);
+    if (!mass) return std::unexpected(mass.error());
+    const auto inertia_element = inertial->first_child("inertia");
+    if (!inertia_element) return fail(Kind::InertialMissingInertia, std::string(link_name));
+    double entries[6];
+    const char* names[6] = {"ixx", "ixy", "ixz", "iyy", "iyz", "izz"};
+    for (std::size_t k = 0; k < 6; ++k) {
+      const auto value = extract_parameter(names[k], *inertia_element);
+      if (!value) return std::unexpected(value.error());
+      entries[k] = *value;
+    }
+    SpatialRotation rotation = SpatialRotation::identity();
+    Vector3D com = Vector3D::zeros();
+    if (const auto origin = inertial->first_child("origin")) {
+      // Missing or unreadable values count as zeros here.
+      const auto rpy = extract_parameter_list("rpy", *origin, 3).value_or(std::vector<double>{0, 0, 0});
+      const auto xyz = extract_parameter_list("xyz", *origin, 3).value_or(std::vector<double>{0, 0, 0});
+      rotation = SpatialRotation::from_euler_angles(rpy[0], rpy[1], rpy[2]);
+      com = Vector3D(xyz[0], xyz[1], xyz[2]);
+    }
+    const Symmetric3 about_com(entries[0], entries[3], entries[5], entries[1], entries[2], entries[4]);
+    return Inertia(*mass, com, about_com.rotate(rotation));
+  }
+
+  Result<void> parse_link(const Item& item) {
+    const std::string name(name_or_empty(item.node));
+    const auto pf = get_parent_frame(item.parent);
+    if (!pf) return std::unexpected(pf.error());
+    const auto inertia = parse_inertial(item.node, name);
+    if (!inertia) return std::unexpected(inertia.error());
+    const SE3 frame_placement = models_.model.frames()[*pf].placement;
+    Inertia frame_inertia = *inertia;
+    if (!item.root) {
+      // The body is rigidly attached to the parent joint's body.
+      if (item.parent.attribute("type").value_or("") == "fixed") {
+        models_.model.append_frame_inertia(*pf, *inertia);
+      }
+      models_.model.append_joint_inertia(item.parent_joint, inertia->act(frame_placement));
+      frame_inertia = Inertia::zeros();
+    }
+    const auto origin = parse_origin(item.node);
+    if (!origin) return std::unexpected(origin.error());
+    const auto fid = add_frame(
+        Frame{name, item.parent_joint, *pf, frame_placement * *origin, FrameType::Body, frame_inertia}, true);
+    if (!fid) return std::unexpected(fid.error());
+    for (const bool visual : {false, true}) {
+      const std::string_view tag = visual ? "visual" : "collision";
+      GeometryModel& target = visual ? models_.visual : models_.collision;
+      std::size_t k = 0;
+      for (const XmlElement element : item.node.children()) {
+        if (element.local_name() != tag) continue;
+        auto object = parse_geometry(name + "_" + std::to_string(k++), element, item.parent_joint, *fid,
+                                     models_.model.frames(), materials_, package_dir_, visual);
+        if (!object) return std::unexpected(object.error());
+        target.add_geometry_object(std::move(*object));
+      }
+    }
+    return {};
+  }
+
+  const XmlDocument& document_;
+  XmlElement robot_;
+  const std::optional<std::string>& package_dir_;
+  UrdfModels models_;
+  MaterialTable materials_;
+  std::vector<XmlElement> links_;
+  std::vector<XmlElement> joints_;
+  std::unordered_map<std::string_view, XmlElement> link_by_name_;
+  std::unordered_map<std::string_view, std::vector<XmlElement>> joints_by_parent_;
+  std::vector<bool> reached_ = std::vector<bool>(document_.element_count(), false);  // by joints
+};
+
+}  // namespace
+
+std::expected<UrdfModels, ParseError> build_models_from_urdf_text(
+    std::string_view text, const std::optional<std::string>& package_dir) {
+  const auto document = XmlDocument::parse(text);
+  if (!document) return fail(Kind::XmlError, document.error());
+  for (std::size_t i = 0; i < document->element_count(); ++i) {
+    const XmlElement element = document->element(i);
+    if (element.local_name() == "robot") return Reader(*document, element, package_dir).run();
+  }
+  return fail(Kind::NoRobotTag);
+}
+
+std::expected<UrdfModels, ParseError> build_models_from_urdf(const std::string& filepath,
+                                                             const std::optional<std::string>& package_dir) {
+  const auto text = read_file(filepath);
+  if (!text) return std::unexpected(text.error());
+  return build_models_from_urdf_text(*text, package_dir);
+}
+
+}  // namespace kinetra::urdf

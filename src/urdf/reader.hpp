@@ -1,0 +1,31 @@
+#pragma once
+
+#include <expected>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/geometry.hpp"
+#include "model/model.hpp"
+#include "urdf/errors.hpp"
+
+namespace kinetra::urdf {
+
+struct UrdfModels {
+  Model model;
+  GeometryModel collision;
+  GeometryModel visual;
+};
+
+// Reads a URDF file (UTF-8) into the kinematic tree with its inertias and frames,
+// and the collision and visual geometry. Relative mesh names are resolved against
+// `package_dir`, "package://" names through ROS_PACKAGE_PATH. The first error ends
+// the call.
+std::expected<UrdfModels, ParseError> build_models_from_urdf(const std::string& filepath,
+                                                             const std::optional<std::string>& package_dir);
+
+// The same from the document text.
+std::expected<UrdfModels, ParseError> build_models_from_urdf_text(
+    std::string_view text, const std::optional<std::string>& package_dir);
+
+}  // namespace kinetra::urdf
