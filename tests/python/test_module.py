@@ -12,7 +12,6 @@ import kinetra
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 
-# The names registered so far, in registration order; later subsystems insert theirs.
 EXPECTED_ALL = [
     "Configuration",
     "Model",
@@ -25,6 +24,7 @@ EXPECTED_ALL = [
     "GeometryObject",
     "neutral",
     "random_configuration",
+    "build_models_from_urdf",
     "WORLD_ID",
     "STANDARD_GRAVITY",
     "Inertia",
