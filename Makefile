@@ -9,7 +9,7 @@ SYS_PACKAGES := libgtest-dev libexpat1-dev
 # Everything the build reads; the extension is rebuilt (incrementally) when any of it changes.
 SOURCES := $(shell find src -name '*.cpp' -o -name '*.hpp' 2>/dev/null) CMakeLists.txt pyproject.toml
 
-.PHONY: all demo test test-python test-cpp bench build sysdeps clean format sanitize
+.PHONY: all demo test test-python test-cpp bench build sysdeps clean format sanitize fuzz
 
 all: build
 
@@ -76,6 +76,21 @@ sanitize: $(VENV)/.ready sysdeps
 	ASAN_OPTIONS=detect_leaks=0 LD_PRELOAD="$$(g++ -print-file-name=libasan.so) $$(g++ -print-file-name=libubsan.so)" \
 	  PYTHONPATH=$(abspath $(ASAN_BUILD)) KINETRA_PROBE_DIR=$(abspath $(ASAN_BUILD)) \
 	  $(PY) -m pytest -q -p no:cacheprovider
+
+# Coverage-guided fuzzing of the URDF reader with libFuzzer (needs clang), under
+# ASan and UBSan, starting from the project's URDF files. FUZZ_SECONDS sets the time.
+FUZZ_BUILD := build/fuzz
+FUZZ_SECONDS ?= 60
+fuzz: $(VENV)/.ready sysdeps
+	@command -v clang++ >/dev/null || { [ "$$(id -u)" = 0 ] && apt-get install -y -qq clang; } || \
+	  { echo "fuzz needs clang: sudo apt-get install clang"; exit 1; }
+	CXX=clang++ $(VENV)/bin/cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV)/bin/ninja) \
+	  -DKINETRA_PYTHON=OFF -DKINETRA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	$(VENV)/bin/cmake --build $(FUZZ_BUILD)
+	mkdir -p $(FUZZ_BUILD)/corpus
+	cp examples/robot/*.urdf tests/python/urdf/*.urdf $(FUZZ_BUILD)/corpus/ 2>/dev/null || true
+	$(FUZZ_BUILD)/urdf_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=4096 \
+	  -dict=tests/fuzz/urdf.dict $(FUZZ_BUILD)/corpus
 
 format:
 	clang-format -i $$(find src tests benchmarks -name '*.cpp' -o -name '*.hpp')
