@@ -77,14 +77,17 @@ sanitize: $(VENV)/.ready sysdeps
 	  PYTHONPATH=$(abspath $(ASAN_BUILD)) KINETRA_PROBE_DIR=$(abspath $(ASAN_BUILD)) \
 	  $(PY) -m pytest -q -p no:cacheprovider
 
-# Coverage-guided fuzzing of the URDF reader with libFuzzer (needs clang), under
-# ASan and UBSan, starting from the project's URDF files. FUZZ_SECONDS sets the time.
+# Coverage-guided fuzzing of the URDF reader with libFuzzer (clang 16 or newer, for
+# std::expected), under ASan and UBSan, starting from the project's URDF files.
+# FUZZ_SECONDS sets the time.
 FUZZ_BUILD := build/fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_CXX ?= clang++-16
 fuzz: $(VENV)/.ready sysdeps
-	@command -v clang++ >/dev/null || { [ "$$(id -u)" = 0 ] && apt-get install -y -qq clang; } || \
-	  { echo "fuzz needs clang: sudo apt-get install clang"; exit 1; }
-	CXX=clang++ $(VENV)/bin/cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV)/bin/ninja) \
+	@command -v $(FUZZ_CXX) >/dev/null || \
+	  { [ "$$(id -u)" = 0 ] && apt-get install -y -qq clang-16 libclang-rt-16-dev; } || \
+	  { echo "fuzz needs clang 16: sudo apt-get install clang-16 libclang-rt-16-dev"; exit 1; }
+	CXX=$(FUZZ_CXX) $(VENV)/bin/cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV)/bin/ninja) \
 	  -DKINETRA_PYTHON=OFF -DKINETRA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	$(VENV)/bin/cmake --build $(FUZZ_BUILD)
 	mkdir -p $(FUZZ_BUILD)/corpus
