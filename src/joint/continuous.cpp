@@ -3,7 +3,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "joint/revolute.hpp"
 #include "spatial/panic.hpp"
 #include "spatial/random.hpp"
 
@@ -13,8 +12,7 @@ namespace {
 constexpr const char* kExpectsPair = "Continuous joint model expects two values (cosine and sine).";
 }
 
-JointModelContinuous::JointModelContinuous(const Vector3D& axis)
-    : limits(JointLimits::new_unbounded(2)), axis(axis) {
+JointModelContinuous::JointModelContinuous(const Vector3D& axis) : RotationalJointModel(axis, 2) {
   const double low[2] = {-1.01, -1.01}, high[2] = {1.01, 1.01};
   limits.lower = Configuration::from_row_slice(low);
   limits.upper = Configuration::from_row_slice(high);
@@ -38,8 +36,7 @@ Configuration JointModelContinuous::random_configuration(ThreadRng& rng) const {
 
 SE3 JointModelContinuous::transform(std::span<const double> q) const {
   assert_coordinate_count(q.size(), 2, kExpectsPair);
-  return {SpatialRotation::from_unit_axis_angle(unit_axis_, std::atan2(q[1], q[0])),
-          Vector3D::zeros()};
+  return turn(std::atan2(q[1], q[0]));
 }
 
 JointDataContinuous::JointDataContinuous(const JointModelContinuous& model) {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "joint/joint.hpp"
+#include "joint/rotational.hpp"
 
 namespace kinetra {
 
 // Turns about a fixed axis without end stops; the angle is stored as (cos, sin).
-class JointModelContinuous final : public JointModel {
+class JointModelContinuous final : public RotationalJointModel {
  public:
   explicit JointModelContinuous(const Vector3D& axis);
 
@@ -14,24 +14,11 @@ class JointModelContinuous final : public JointModel {
     return std::make_unique<JointModelContinuous>(*this);
   }
   std::size_t nq() const override { return 2; }
-  std::size_t nv() const override { return 1; }
   Configuration neutral() const override;
   std::unique_ptr<JointData> create_joint_data() const override;
-  MotionList get_axis() const override {
-    return MotionList(SpatialMotion::from_rotational_axis(axis));
-  }
-  MotionList motion_subspace() const override {
-    return MotionList(SpatialMotion::from_rotational_axis(unit_axis_));
-  }
   // [cos t, sin t] for t uniform in [0, 2 pi); the limits are not used.
   Configuration random_configuration(ThreadRng& rng) const override;
   SE3 transform(std::span<const double> q) const override;
-
-  JointLimits limits;
-  const Vector3D axis;  // immutable: the unit axis below is derived from it
-
- private:
-  Vector3D unit_axis_ = SpatialRotation::normalise_axis(axis);  // axis / |axis|, computed once
 };
 
 class JointDataContinuous final : public JointData {

@@ -6,10 +6,6 @@ namespace {
 constexpr const char* kExpectsAngle = "Revolute joint model expects a single angle.";
 }
 
-SE3 rotation_about(const Vector3D& axis, double angle) {
-  return {SpatialRotation::from_axis_angle(axis, angle), Vector3D::zeros()};
-}
-
 std::unique_ptr<JointData> JointModelRevolute::create_joint_data() const {
   return std::make_unique<JointDataRevolute>(*this);
 }
@@ -20,7 +16,7 @@ Configuration JointModelRevolute::random_configuration(ThreadRng& rng) const {
 
 SE3 JointModelRevolute::transform(std::span<const double> q) const {
   assert_coordinate_count(q.size(), 1, kExpectsAngle);
-  return {SpatialRotation::from_unit_axis_angle(unit_axis_, q[0]), Vector3D::zeros()};
+  return turn(q[0]);
 }
 
 JointDataRevolute::JointDataRevolute(const JointModelRevolute& model) {

@@ -153,27 +153,21 @@ Object<T>* checked_instance(PyObject* object) {
   return as_object<T>(object);
 }
 
-template <Wrapped T>
-struct SharedArg {
+// A wrapper-class argument claimed for the call: shared (const T&) or exclusive (T&).
+template <Wrapped T, class Claim>
+struct BorrowedArg {
   Object<T>* object = nullptr;
-  SharedBorrow claim;
+  Claim claim;
   void load(PyObject* o) {
     object = checked_instance<T>(o);
-    claim = SharedBorrow(object->borrow);
-  }
-  const T& get() const { return object->value; }
-};
-
-template <Wrapped T>
-struct ExclusiveArg {
-  Object<T>* object = nullptr;
-  ExclusiveBorrow claim;
-  void load(PyObject* o) {
-    object = checked_instance<T>(o);
-    claim = ExclusiveBorrow(object->borrow);
+    claim = Claim(object->borrow);
   }
   T& get() const { return object->value; }
 };
+template <Wrapped T>
+using SharedArg = BorrowedArg<T, SharedBorrow>;
+template <Wrapped T>
+using ExclusiveArg = BorrowedArg<T, ExclusiveBorrow>;
 
 template <Wrapped T>
 struct CopyArg {
