@@ -4,6 +4,9 @@ revolute with limits (time per link must stay flat, within 2x, across sizes), an
 the demo arm of examples/robot (median load under 1 ms). Run with `make bench`."""
 
 import os
+
+# NumPy's BLAS threads would spin beside the loads on small machines.
+os.environ.setdefault("OPENBLAS_NUM_THREADS", "1")
 import statistics
 import tempfile
 import time
@@ -64,7 +67,9 @@ def load(path, package_dir=None):
 def timed_load(path, n, repeats):
     """Median load time of a generated file, after checking what it produced."""
     times = []
+    model = collision = visual = None
     for _ in range(repeats):
+        model = collision = visual = None  # free the previous result before the next load
         elapsed, model, collision, visual = load(path)
         times.append(elapsed)
     # n links: n - 1 joints plus the world joint; world, n body and n - 1 joint frames.

@@ -32,6 +32,7 @@ std::string debug_text(const GeometryObject& object);
 class GeometryModel {
  public:
   std::size_t add_geometry_object(GeometryObject object);
+  void reserve(std::size_t objects) { objects_.reserve(objects); }
   // The first (lowest) id of an object with this name.
   std::optional<std::size_t> get_geometry_id(std::string_view name) const;
   const std::vector<GeometryObject>& objects() const { return objects_; }

@@ -108,6 +108,16 @@ std::expected<std::size_t, ModelError> Model::add_frame(const Frame& frame, bool
   return id;
 }
 
+void Model::reserve(std::size_t joints, std::size_t frames) {
+  joint_names_.reserve(joints);
+  joint_parents_.reserve(joints);
+  joint_placements_.reserve(joints);
+  joint_models_.reserve(joints);
+  inertias_.reserve(joints);
+  subspace_columns_.reserve(joints);
+  frames_.reserve(frames);
+}
+
 std::optional<std::size_t> Model::get_joint_id(std::string_view name) const {
   return joint_index_.find(name, joint_name_of());
 }

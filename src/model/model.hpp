@@ -78,6 +78,10 @@ class Model {
     frames_.at(frame).inertia += inertia;
   }
 
+  // Makes room for this many joints and frames in all, so that growing to them
+  // does not move the lists again.
+  void reserve(std::size_t joints, std::size_t frames);
+
   // The joint with this name (names are unique).
   std::optional<std::size_t> get_joint_id(std::string_view name) const;
   // The first frame with this name and, when given, this type.

@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "joint/continuous.hpp"
 #include "joint/prismatic.hpp"
 #include "joint/revolute.hpp"
+#include "model/name_index.hpp"
 #include "urdf/geometry_reader.hpp"
 #include "urdf/paths.hpp"
 #include "urdf/values.hpp"
@@ -67,6 +67,18 @@ Result<std::string> read_file(const std::string& path) {
 
 // One loading call: the document, its indexes and the results under construction.
 class Reader {
+  // The keys of the name indexes, read back from the lists they index.
+  struct LinkName {
+    const Reader* reader;
+    std::string_view operator()(std::size_t id) const { return name_or_empty(reader->links_[id]); }
+  };
+  struct GroupName {
+    const Reader* reader;
+    std::string_view operator()(std::size_t id) const { return reader->group_names_[id]; }
+  };
+  LinkName link_name_of() const { return {this}; }
+  GroupName group_name_of() const { return {this}; }
+
  public:
   Reader(const XmlDocument& document, XmlElement robot, const std::optional<std::string>& package_dir)
       : document_(document),
@@ -79,6 +91,10 @@ class Reader {
     auto roots = root_links();
     if (!roots) return std::unexpected(roots.error());
     index_joints();
+    // One frame per link and per joint, at most one joint per joint element.
+    models_.model.reserve(joints_.size() + 1, links_.size() + joints_.size() + 1);
+    models_.collision.reserve(links_.size());
+    models_.visual.reserve(links_.size());
     for (const XmlElement& root : *roots) {
       if (auto done = walk(root); !done) return std::unexpected(done.error());
     }
@@ -112,9 +128,20 @@ class Reader {
   Result<std::vector<XmlElement>> root_links() {
     std::unordered_set<std::string_view> children;
     for (const XmlElement element : robot_.children()) {
+      if (links_.size() + joints_.size() == 0) {
+        std::size_t count = 0;
+        for ([[maybe_unused]] const XmlElement e : robot_.children()) ++count;
+        links_.reserve(count);
+        joints_.reserve(count);
+        children.reserve(count);
+      }
       if (element.local_name() == "link") {
         links_.push_back(element);
-        link_by_name_.try_emplace(name_or_empty(element), element);  // first one wins
+        const std::string_view name = name_or_empty(element);
+        if (!link_by_name_.find(name, link_name_of())) {  // the first link of a name wins
+          link_by_name_.reserve_one();
+          link_by_name_.insert_new(name, links_.size() - 1);
+        }
       } else if (element.local_name() == "joint") {
         joints_.push_back(element);
       }
@@ -136,19 +163,40 @@ class Reader {
     return roots;
   }
 
-  // The joints hanging from each link, ordered by name (document order among equals).
+  // The joints hanging from each link, ordered by name (document order among equals),
+  // stored group after group in one list.
   void index_joints() {
+    std::vector<std::pair<std::uint32_t, XmlElement>> grouped;  // (group, joint)
+    grouped.reserve(joints_.size());
+    std::vector<std::uint32_t> sizes;
     for (const XmlElement& joint : joints_) {
       const auto parent = joint.first_child("parent");
       if (!parent) continue;
       const auto link = parent->attribute("link");
       if (!link) continue;
-      joints_by_parent_[*link].push_back(joint);
+      auto group = group_by_link_.find(*link, group_name_of());
+      if (!group) {
+        group = group_names_.size();
+        group_by_link_.reserve_one();
+        group_names_.push_back(*link);
+        group_by_link_.insert_new(*link, *group);
+        sizes.push_back(0);
+      }
+      ++sizes[*group];
+      grouped.emplace_back(static_cast<std::uint32_t>(*group), joint);
     }
-    for (auto& [link, joints] : joints_by_parent_) {
-      std::stable_sort(joints.begin(), joints.end(), [](const XmlElement& a, const XmlElement& b) {
-        return name_or_empty(a) < name_or_empty(b);
-      });
+    std::vector<std::uint32_t> offsets(sizes.size() + 1, 0);
+    for (std::size_t g = 0; g < sizes.size(); ++g) offsets[g + 1] = offsets[g] + sizes[g];
+    std::vector<std::uint32_t> fill(offsets.begin(), offsets.end() - 1);
+    grouped_joints_.assign(grouped.size(), robot_);
+    for (const auto& [group, joint] : grouped) grouped_joints_[fill[group]++] = joint;
+    group_ranges_.resize(sizes.size());
+    for (std::size_t g = 0; g < sizes.size(); ++g) {
+      group_ranges_[g] = JointGroup{offsets[g], offsets[g + 1]};
+      std::stable_sort(grouped_joints_.begin() + offsets[g], grouped_joints_.begin() + offsets[g + 1],
+                       [](const XmlElement& a, const XmlElement& b) {
+                         return name_or_empty(a) < name_or_empty(b);
+                       });
     }
   }
 
@@ -162,10 +210,11 @@ class Reader {
       const std::string_view tag = item.node.local_name();
       if (tag == "link") {
         if (auto done = parse_link(item); !done) return done;
-        const auto joints = joints_by_parent_.find(name_or_empty(item.node));
-        if (joints == joints_by_parent_.end()) continue;
-        for (auto it = joints->second.rbegin(); it != joints->second.rend(); ++it) {
-          stack.push_back({*it, item.node, item.parent_joint, false});
+        const auto group = group_by_link_.find(name_or_empty(item.node), group_name_of());
+        if (!group) continue;
+        const JointGroup range = group_ranges_[*group];
+        for (std::uint32_t j = range.end; j-- > range.begin;) {
+          stack.push_back({grouped_joints_[j], item.node, item.parent_joint, false});
         }
       } else if (tag == "joint") {
         const auto joint_id = parse_joint(item.node, item.parent, item.parent_joint);
@@ -174,13 +223,14 @@ class Reader {
         if (!child) continue;
         const auto link_name = extract_parameter_text("link", *child);
         if (!link_name) return std::unexpected(link_name.error());
-        const auto link = link_by_name_.find(*link_name);
-        if (link == link_by_name_.end()) return fail(Kind::UnknownLinkName, std::string(*link_name));
+        const auto link_id = link_by_name_.find(*link_name, link_name_of());
+        if (!link_id) return fail(Kind::UnknownLinkName, std::string(*link_name));
+        const XmlElement link = links_[*link_id];
         // With one parent joint per link a walk reaches each link once; reaching one
         // again would mean walking in a circle.
-        if (reached_[link->second.index()]) return fail(Kind::KinematicLoop, std::string(*link_name));
-        reached_[link->second.index()] = true;
-        stack.push_back({link->second, item.node, *joint_id, false});
+        if (reached_[link.index()]) return fail(Kind::KinematicLoop, std::string(*link_name));
+        reached_[link.index()] = true;
+        stack.push_back({link, item.node, *joint_id, false});
       } else if (tag != "gazebo" && tag != "transmission") {
         return fail(Kind::UnknownTag, std::string(tag));
       }
@@ -356,10 +406,29 @@ class Reader {
   MaterialTable materials_;
   std::vector<XmlElement> links_;
   std::vector<XmlElement> joints_;
-  std::unordered_map<std::string_view, XmlElement> link_by_name_;
-  std::unordered_map<std::string_view, std::vector<XmlElement>> joints_by_parent_;
+  using NameIndex = FirstMatchIndex<std::string_view, std::hash<std::string_view>>;
+  NameIndex link_by_name_;  // -> index in links_
+
+  // The joints of each parent link: a group per link name, its joints in grouped_joints_.
+  struct JointGroup {
+    std::uint32_t begin, end;
+  };
+  NameIndex group_by_link_;  // -> group
+  std::vector<std::string_view> group_names_;
+  std::vector<JointGroup> group_ranges_;
+  std::vector<XmlElement> grouped_joints_;
+
   std::vector<bool> reached_ = std::vector<bool>(document_.element_count(), false);  // by joints
 };
+
+std::expected<UrdfModels, ParseError> read_document(const XmlDocument& document,
+                                                    const std::optional<std::string>& package_dir) {
+  for (std::size_t i = 0; i < document.element_count(); ++i) {
+    const XmlElement element = document.element(i);
+    if (element.local_name() == "robot") return Reader(document, element, package_dir).run();
+  }
+  return fail(Kind::NoRobotTag);
+}
 
 }  // namespace
 
@@ -367,18 +436,19 @@ std::expected<UrdfModels, ParseError> build_models_from_urdf_text(
     std::string_view text, const std::optional<std::string>& package_dir) {
   const auto document = XmlDocument::parse(text);
   if (!document) return fail(Kind::XmlError, document.error());
-  for (std::size_t i = 0; i < document->element_count(); ++i) {
-    const XmlElement element = document->element(i);
-    if (element.local_name() == "robot") return Reader(*document, element, package_dir).run();
-  }
-  return fail(Kind::NoRobotTag);
+  return read_document(*document, package_dir);
 }
 
 std::expected<UrdfModels, ParseError> build_models_from_urdf(const std::string& filepath,
                                                              const std::optional<std::string>& package_dir) {
-  const auto text = read_file(filepath);
-  if (!text) return std::unexpected(text.error());
-  return build_models_from_urdf_text(*text, package_dir);
+  std::expected<XmlDocument, std::string> document = std::unexpected(std::string());
+  {
+    const auto text = read_file(filepath);
+    if (!text) return std::unexpected(text.error());
+    document = XmlDocument::parse(*text);
+  }  // the text is no longer needed once the tree holds its strings
+  if (!document) return fail(Kind::XmlError, document.error());
+  return read_document(*document, package_dir);
 }
 
 }  // namespace kinetra::urdf

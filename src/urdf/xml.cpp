@@ -24,7 +24,10 @@ class XmlBuilder {
   static void on_start(void* self, const XML_Char* name, const XML_Char** attributes) {
     static_cast<XmlBuilder*>(self)->start(name, attributes);
   }
-  static void on_end(void* self, const XML_Char*) { static_cast<XmlBuilder*>(self)->open.pop_back(); }
+  static void on_end(void* self, const XML_Char*) {
+    auto* builder = static_cast<XmlBuilder*>(self);
+    if (!builder->open.empty()) builder->open.pop_back();
+  }
   static void on_namespace(void* self, const XML_Char* prefix, const XML_Char* uri) {
     auto* builder = static_cast<XmlBuilder*>(self);
     builder->document.namespaces_.push_back({builder->store(prefix ? prefix : ""),
@@ -39,9 +42,19 @@ class XmlBuilder {
 
  private:
   XmlDocument::Text store(std::string_view s) {
-    const XmlDocument::Text t{document.strings_.size(), s.size()};
+    if (document.strings_.size() + s.size() > std::numeric_limits<std::uint32_t>::max()) {
+      fail("document too large");
+      return {};
+    }
+    const XmlDocument::Text t{static_cast<std::uint32_t>(document.strings_.size()),
+                              static_cast<std::uint32_t>(s.size())};
     document.strings_ += s;
     return t;
+  }
+
+  void fail(const char* message) {
+    if (error.empty()) error = message;
+    XML_StopParser(parser, XML_FALSE);
   }
 
   // expat writes "uri<separator>local" for names in a namespace.
@@ -54,10 +67,10 @@ class XmlBuilder {
 
   void start(const XML_Char* name, const XML_Char** attributes) {
     auto& nodes = document.nodes_;
+    if (!error.empty()) return;
     if (nodes.size() >= XmlElement::kNone - 1 ||
         document.attributes_.size() >= std::numeric_limits<std::uint32_t>::max() / 2) {
-      error = "too many elements";
-      XML_StopParser(parser, XML_FALSE);
+      fail("too many elements");
       return;
     }
     const auto index = static_cast<std::uint32_t>(nodes.size());
@@ -93,7 +106,15 @@ std::expected<XmlDocument, std::string> XmlDocument::parse(std::string_view text
       XML_ParserCreateNS("UTF-8", kSeparator), &XML_ParserFree);
   if (!parser) return std::unexpected("out of memory");
   builder.parser = parser.get();
+  // Size the tables from the markup so that they grow at most a few times.
+  std::size_t tags = 0, equals = 0;
+  for (const char c : text) {
+    tags += c == '<';
+    equals += c == '=';
+  }
   builder.document.strings_.reserve(text.size() / 2);
+  builder.document.nodes_.reserve(tags / 2 + 1);
+  builder.document.attributes_.reserve(equals);
   XML_SetUserData(parser.get(), &builder);
   XML_SetElementHandler(parser.get(), &XmlBuilder::on_start, &XmlBuilder::on_end);
   XML_SetStartNamespaceDeclHandler(parser.get(), &XmlBuilder::on_namespace);

@@ -78,9 +78,9 @@ class XmlDocument {
   friend class XmlElement;
   friend class XmlBuilder;
 
-  struct Text {
-    std::size_t offset = 0;
-    std::size_t length = 0;
+  struct Text {  // a piece of strings_
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
   };
   struct Attribute {
     Text name;
@@ -101,7 +101,7 @@ class XmlDocument {
     std::uint32_t next_sibling = XmlElement::kNone;
   };
 
-  std::string_view text(Text t) const { return std::string_view(strings_).substr(t.offset, t.length); }
+  std::string_view text(Text t) const { return {strings_.data() + t.offset, t.length}; }
 
   std::string strings_;
   std::vector<Node> nodes_;
