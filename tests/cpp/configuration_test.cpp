@@ -57,23 +57,6 @@ TEST(Configuration, Arithmetic) {
                "Matrix addition/subtraction dimensions mismatch.");
 }
 
-TEST(ConfigurationError, Texts) {
-  EXPECT_EQ(display_text(ConfigurationError::invalid_size("q", 7, 5)),
-            "Parameter 'q' expected configuration size 7, but got 5");
-  EXPECT_EQ(display_text(ConfigurationError::mismatched_update_size(3, 2)),
-            "Mismatched sizes when updating configuration rows. Expected size 3, got 2.");
-}
-
-TEST(Configuration, DebugText) {
-  EXPECT_EQ(debug_text(values({0.0, 1.5})),
-            "Configuration(\n    VecStorage {\n        data: [\n            0.0,\n"
-            "            1.5,\n        ],\n        nrows: Dyn(\n            2,\n        ),\n"
-            "        ncols: Const,\n    },\n)");
-  EXPECT_EQ(debug_text(values({})),
-            "Configuration(\n    VecStorage {\n        data: [],\n        nrows: Dyn(\n"
-            "            0,\n        ),\n        ncols: Const,\n    },\n)");
-}
-
 TEST(Configuration, RandomRespectsBounds) {
   ThreadRng& rng = thread_rng();
   const Configuration lower = values({-kInf, 1, -1e-300, 5});

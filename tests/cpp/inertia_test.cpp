@@ -63,11 +63,6 @@ TEST(Symmetric3, SkewSquareAndProducts) {
   EXPECT_EQ(Symmetric3(1, 2, 3, 4, 5, 6) * Vector3D(1, 0, 0), Vector3D(1, 4, 5));
 }
 
-TEST(Symmetric3, DebugText) {
-  EXPECT_EQ(debug_text(Symmetric3(1, 2, 3, 4, 5, 0.5)),
-            "Symmetric3 { data: [1.0, 2.0, 3.0, 4.0, 5.0, 0.5] }");
-}
-
 TEST(Inertia, ActMovesTheCentreAndRotatesTheInertia) {
   const Inertia body(2.0, Vector3D(1, 0, 0), Symmetric3(1, 2, 3, 0, 0, 0));
   const Inertia moved = body.act(SE3(SpatialRotation::identity(), Vector3D(0, 1, 2)));

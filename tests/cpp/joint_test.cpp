@@ -53,23 +53,6 @@ TEST(Joints, KindsSizesAndNeutral) {
   EXPECT_EQ(continuous.get_axis()[0], SpatialMotion::from_rotational_axis(Vector3D::y()));
 }
 
-TEST(Joints, LimitsAndClones) {
-  const JointLimits limits = JointLimits::new_unbounded(2);
-  EXPECT_EQ(limits.effort, Configuration::from_element(2, kInf));
-  EXPECT_EQ(limits.velocity, Configuration::from_element(2, kInf));
-  EXPECT_EQ(limits.lower, Configuration::from_element(2, -kInf));
-  EXPECT_EQ(limits.upper, Configuration::from_element(2, kInf));
-  const JointModelContinuous continuous(Vector3D::z());
-  EXPECT_EQ(continuous.limits.lower, Configuration::from_element(2, -1.01));
-  EXPECT_EQ(continuous.limits.upper, Configuration::from_element(2, 1.01));
-  JointModelRevolute revolute(Vector3D(0, 0, 2));
-  revolute.limits.lower = Configuration::from_element(1, -1.0);
-  const auto copy = revolute.clone_box();
-  revolute.limits.lower = Configuration::from_element(1, -2.0);
-  EXPECT_EQ(static_cast<const JointModelRevolute&>(*copy).limits.lower[0], -1.0);
-  EXPECT_EQ(static_cast<const JointModelRevolute&>(*copy).axis, Vector3D(0, 0, 2));
-}
-
 TEST(Joints, RevoluteTransformAndUpdate) {
   const JointModelRevolute z(Vector3D::z()), z2(Vector3D(0, 0, 2));
   const double zero[1] = {0.0}, quarter[1] = {kPi / 2};
@@ -198,26 +181,6 @@ TEST(Model, MixedConfigurationLayout) {
   const Data data = model.create_data();
   EXPECT_EQ(data.joint_data.size(), 5u);
   EXPECT_EQ(data.joint_placements, std::vector<SE3>(5, SE3::identity()));
-}
-
-TEST(Model, FrameLookupKeepsTheFirstMatch) {
-  Model model = Model::new_empty();
-  const Frame body{"link", 0, 0, SE3(), FrameType::Body, Inertia()};
-  Frame joint = body;
-  joint.frame_type = FrameType::Joint;
-  EXPECT_EQ(*model.add_frame(body, false), 1u);
-  EXPECT_EQ(*model.add_frame(joint, false), 2u);
-  EXPECT_EQ(*model.add_frame(body, false), 1u);
-  EXPECT_EQ(model.get_frame_id("link", std::nullopt), 1u);
-  EXPECT_EQ(model.get_frame_id("link", FrameType::Joint), 2u);
-  EXPECT_EQ(model.get_frame_id("link", FrameType::Sensor), std::nullopt);
-  EXPECT_EQ(model.get_frame_id("__WORLD_FRAME__", FrameType::Fixed), 0u);
-  EXPECT_EQ(display_text(ModelError::parent_joint_does_not_exist(3)),
-            "Parent joint with id 3 does not exist.");
-  EXPECT_EQ(display_text(ModelError::joint_name_already_used("a", 1)),
-            "Joint name 'a' is already used by joint with id 1.");
-  EXPECT_EQ(debug_text(ModelError::joint_name_already_used("say \"hi\"\n", 1)),
-            "JointNameAlreadyUsed(\"say \\\"hi\\\"\\n\", 1)");
 }
 
 }  // namespace

@@ -101,25 +101,5 @@ TEST(SE3, ActionMatrixAndItsTranspose) {
   expect_near(backward.translation(), -(rt * p.cross(a)) + rt * b, 1e-14);
 }
 
-TEST(SE3, PureTranslationAction) {
-  const SE3 t(SpatialRotation::identity(), Vector3D(1, 2, 3));
-  const SpatialMotion m = motion(1, 0, 0, 0, 1, 0);
-  // (a + p x b; b) with p x b = (1,2,3) x (0,1,0) = (-3, 0, 1)
-  EXPECT_EQ(t.action() * m, motion(-2, 0, 1, 0, 1, 0));
-}
-
-TEST(SE3, OrthogonalityTolerance) {
-  auto with = [](double entry) {
-    SpatialRotation r = SpatialRotation::identity();
-    r(0, 1) = entry;
-    return r;
-  };
-  EXPECT_TRUE(is_orthogonal(with(5e-7)));
-  EXPECT_FALSE(is_orthogonal(with(1e-5)));
-  EXPECT_TRUE(is_orthogonal(SpatialRotation::from_rows({1, 0, 0, 0, 1, 0, 0, 0, -1})));
-  EXPECT_FALSE(is_orthogonal(with(std::nan(""))));
-  EXPECT_FALSE(is_orthogonal(with(INFINITY)));
-}
-
 }  // namespace
 }  // namespace kinetra

@@ -2,9 +2,7 @@
 
 #include <array>
 #include <cstddef>
-#include <vector>
 
-#include "spatial/array_view.hpp"
 #include "spatial/color.hpp"
 #include "spatial/gravity.hpp"
 #include "spatial/vector3d.hpp"
@@ -49,63 +47,6 @@ TEST(Color, DebugText) {
 TEST(Gravity, IsTheSameConstantEveryTime) {
   EXPECT_EQ(&standard_gravity(), &standard_gravity());
   EXPECT_EQ(standard_gravity(), Vector3D(0.0, 0.0, -9.81));
-}
-
-// A 3x4 row-major block of 0..11 viewed in several layouts.
-class ArrayViewTest : public ::testing::Test {
- protected:
-  std::array<double, 12> data{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-  const char* base() const { return reinterpret_cast<const char*>(data.data()); }
-};
-
-TEST_F(ArrayViewTest, ReadsByLogicalIndex) {
-  const std::ptrdiff_t shape[] = {3, 4}, strides[] = {32, 8};
-  const NdArrayView view(base(), shape, strides);
-  EXPECT_EQ(view.size(), 12u);
-  EXPECT_EQ(view.at(2, 1), 9.0);
-  std::vector<double> seen;
-  view.for_each([&](double x) { seen.push_back(x); });
-  EXPECT_EQ(seen, std::vector<double>(data.begin(), data.end()));
-}
-
-TEST_F(ArrayViewTest, TransposedAndNegativeStrides) {
-  const std::ptrdiff_t shape[] = {4, 3}, strides[] = {8, 32};
-  const NdArrayView transposed(base(), shape, strides);
-  EXPECT_EQ(transposed.at(1, 2), 9.0);
-  std::vector<double> seen;
-  transposed.for_each([&](double x) { seen.push_back(x); });
-  EXPECT_EQ(seen, (std::vector<double>{0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11}));
-
-  const std::ptrdiff_t rshape[] = {6}, rstrides[] = {-16};
-  const NdArrayView reversed(base() + 11 * 8, rshape, rstrides);
-  seen.clear();
-  reversed.for_each([&](double x) { seen.push_back(x); });
-  EXPECT_EQ(seen, (std::vector<double>{11, 9, 7, 5, 3, 1}));
-}
-
-TEST_F(ArrayViewTest, EmptyAndScalar) {
-  const std::ptrdiff_t shape[] = {2, 0}, strides[] = {0, 8};
-  int calls = 0;
-  NdArrayView(base(), shape, strides).for_each([&](double) { ++calls; });
-  EXPECT_EQ(calls, 0);
-  NdArrayView(base() + 8, {}, {}).for_each([&](double x) { calls += static_cast<int>(x); });
-  EXPECT_EQ(calls, 1);
-}
-
-TEST(Vector3D, FromArrayChecksTheShape) {
-  const double values[] = {1, 0, 2, 0, 3};
-  const std::ptrdiff_t strided[] = {3}, step[] = {16};
-  const auto v = Vector3D::from_pyarray(
-      NdArrayView(reinterpret_cast<const char*>(values), strided, step));
-  ASSERT_TRUE(v.has_value());
-  EXPECT_EQ(*v, Vector3D(1, 2, 3));
-  const std::ptrdiff_t wrong[] = {4}, column[] = {3, 1}, unit[] = {8, 8};
-  for (const auto& view : {NdArrayView(reinterpret_cast<const char*>(values), wrong, unit),
-                           NdArrayView(reinterpret_cast<const char*>(values), column, unit)}) {
-    const auto result = Vector3D::from_pyarray(view);
-    ASSERT_FALSE(result.has_value());
-    EXPECT_EQ(result.error(), "Input array must be one-dimensional with length 3.");
-  }
 }
 
 }  // namespace

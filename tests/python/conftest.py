@@ -15,8 +15,8 @@ def probe():
     candidates = sorted(directory.glob("toolkit_probe*.so"))
     if not candidates:
         pytest.skip(f"toolkit_probe not built in {directory} (run make test)")
-    spec = importlib.util.spec_from_file_location("toolkit_probe", candidates[0])
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("toolkit_probe", candidates[0])
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     sys.modules.setdefault("toolkit_probe", module)
     return module

@@ -43,7 +43,7 @@ class RevoluteTree:
     def __init__(self, seed, joints, chain=True):
         rng = np.random.default_rng(seed)
         self.model = Model()
-        self.parents, self.placements, self.axes, self.bodies = [0], [np.eye(4)], [None], [None]
+        self.parents, self.placements, self.axes = [0], [np.eye(4)], [None]
         for i in range(1, joints + 1):
             parent = i - 1 if chain else int(rng.integers(0, i))
             axis = int(rng.integers(0, 3))
@@ -55,7 +55,6 @@ class RevoluteTree:
             self.parents.append(parent)
             self.placements.append(placement)
             self.axes.append(AXES[axis])
-            self.bodies.append((mass, com, inertia))
 
     def world(self, q):
         """World placements as products of 4x4 matrices."""
@@ -64,11 +63,3 @@ class RevoluteTree:
             motion = homogeneous(rotation(self.axes[i], q[i - 1]), np.zeros(3))
             out.append(out[self.parents[i]] @ self.placements[i] @ motion)
         return out
-
-    def potential(self, q, g=np.array([0.0, 0.0, -9.81])):
-        world = self.world(q)
-        total = 0.0
-        for i in range(1, len(self.bodies)):
-            m, c, _ = self.bodies[i]
-            total -= m * g @ (world[i][:3, :3] @ c + world[i][:3, 3])
-        return total

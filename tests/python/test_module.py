@@ -12,60 +12,34 @@ import kinetra
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 
-EXPECTED_ALL = [
-    "Configuration",
-    "Model",
-    "Data",
-    "Frame",
-    "FrameType",
-    "JointModel",
-    "GeometryModel",
-    "GeometryData",
-    "GeometryObject",
-    "neutral",
-    "random_configuration",
-    "build_models_from_urdf",
-    "WORLD_ID",
-    "STANDARD_GRAVITY",
-    "Inertia",
-    "JointType",
-    "JointModelRX",
-    "JointModelRY",
-    "JointModelRZ",
-    "SE3",
-    "Vector3D",
-    "Vector6D",
-    "Symmetric3",
-    "forward_kinematics",
-    "forward_dynamics",
-    "aba",
-    "inverse_dynamics",
-    "rnea",
-    "shapora",
-]
+EXPECTED_ALL = (
+    "Configuration Model Data Frame FrameType JointModel GeometryModel GeometryData GeometryObject neutral "
+    "random_configuration build_models_from_urdf WORLD_ID STANDARD_GRAVITY Inertia JointType JointModelRX "
+    "JointModelRY JointModelRZ SE3 Vector3D Vector6D Symmetric3 forward_kinematics forward_dynamics aba "
+    "inverse_dynamics rnea shapora"
+).split()
 
 
 def test_all_lists_the_registered_names_in_order():
     assert kinetra.__all__ == EXPECTED_ALL
-    for name in kinetra.__all__:
-        assert hasattr(kinetra, name)
-
-
-def test_module_object():
-    assert kinetra.__name__ == "kinetra"
-    assert kinetra.__doc__ == ""
-    assert isinstance(kinetra.SE3, type) and "kinetra.SE3" not in sys.modules
-
-
-def test_world_id():
+    assert all(hasattr(kinetra, name) for name in kinetra.__all__)
     assert kinetra.WORLD_ID == 0 and type(kinetra.WORLD_ID) is int
 
 
-def test_standard_gravity_is_a_fresh_writeable_array():
+def test_standard_gravity_is_a_fresh_writeable_copy():
     gravity = kinetra.STANDARD_GRAVITY
-    assert gravity.dtype == np.float64 and gravity.shape == (3,)
-    assert gravity.flags.c_contiguous and gravity.flags.writeable and gravity.flags.owndata
+    assert gravity.dtype == np.float64 and gravity.flags.c_contiguous
+    assert gravity.flags.writeable and gravity.flags.owndata
     np.testing.assert_array_equal(gravity, [0.0, 0.0, -9.81])
+    gravity[:] = 0.0
+    try:
+        np.testing.assert_array_equal(kinetra.Model().gravity, [0.0, 0.0, -9.81])
+    finally:
+        gravity[:] = [0.0, 0.0, -9.81]
+
+
+MODEL_DOC = ("A [`Model`] is a data structure that contains the information about the robot model,\n"
+             "including the joints models, placements, the link inertias, and the frames.")
 
 
 @pytest.mark.parametrize(
@@ -77,8 +51,7 @@ def test_standard_gravity_is_a_fresh_writeable_array():
         ("Symmetric3", "(m11, m22, m33, m12, m13, m23)", ""),
         ("Configuration", None, "Python wrapper for the `Configuration` struct."),
         ("Inertia", "(mass, com, inertia)", "A Python wrapper for the [`Inertia`] struct."),
-        ("Model", "()", "A [`Model`] is a data structure that contains the information about the robot "
-         "model,\nincluding the joints models, placements, the link inertias, and the frames."),
+        ("Model", "()", MODEL_DOC),
         ("Data", "(model)", "A Python wrapper for the `Data` struct."),
         ("Frame", "(name, parent_joint, parent_frame, placement, frame_type, inertia)", ""),
         ("FrameType", None, ""),
@@ -91,69 +64,25 @@ def test_standard_gravity_is_a_fresh_writeable_array():
 )
 def test_class_signatures_and_docstrings(name, signature, doc):
     cls = getattr(kinetra, name)
-    assert cls.__text_signature__ == signature
-    assert (cls.__doc__ or "") == doc
-    assert cls.__module__ == "builtins"
+    assert (cls.__text_signature__, cls.__doc__ or "", cls.__module__) == (signature, doc, "builtins")
     with pytest.raises(TypeError, match="not an acceptable base type"):
         type("Sub", (cls,), {})
+    if signature is None:
+        with pytest.raises(TypeError, match=f"^No constructor defined for {name}$"):
+            cls()
 
 
-@pytest.mark.parametrize(
-    "method, signature, doc",
-    [
-        (kinetra.Model.add_joint, "($self, parent_id, joint_model, placement, name)",
-         "Adds a joint to the model.\n\n# Arguments\n\n* `parent_id` - The identifier of the parent joint.\n"
-         "* `joint_model` - The joint model to add.\n* `placement` - The placement of the joint in the "
-         "parent frame.\n* `name` - The name of the joint."),
-        (kinetra.Model.get_joint_id, "($self, name)", None),
-        (kinetra.Model.create_data, "($self)", None),
-        (kinetra.Model.add_frame, "($self, frame, append_inertia)", None),
-        (kinetra.Inertia.FromSphere, "(mass, radius)",
-         "Creates a new inertia sphere with the given parameters.\n\n# Arguments\n\n* `mass` - The mass "
-         "of the sphere.\n* `radius` - The radius of the sphere.\n\n# Returns\nA new [`Inertia`] object "
-         "representing a sphere."),
-        (kinetra.SE3.Random, "()", None),
-        (kinetra.Symmetric3.to_numpy, "($self)", None),
-    ],
-)
-def test_method_signatures_and_docstrings(method, signature, doc):
-    assert method.__text_signature__ == signature
-    assert method.__doc__ == doc
-
-
-def test_configuration_has_no_constructor():
-    with pytest.raises(TypeError, match="^No constructor defined for Configuration$"):
-        kinetra.Configuration()
-
-
-def test_gravity_copy_is_independent():
-    kinetra.STANDARD_GRAVITY[2] = 1.0
-    try:
-        import importlib
-
-        sys.modules.pop("kinetra")
-        again = importlib.import_module("kinetra")
-        assert again.STANDARD_GRAVITY[2] == 1.0  # the same module object, not rebuilt
-    finally:
-        kinetra.STANDARD_GRAVITY[2] = -9.81
-        sys.modules["kinetra"] = kinetra
-
-
-def test_shapora_submodule():
+def test_submodule_and_reimport():
     import kinetra.shapora as shapora
     from kinetra import shapora as same
 
     assert shapora is same is kinetra.shapora is sys.modules["kinetra.shapora"]
-    assert shapora.__name__ == "shapora" and shapora.__doc__ is None
-
-
-def test_reimport_returns_the_same_module():
+    assert shapora.__name__ == "shapora" and "kinetra.SE3" not in sys.modules
     module = sys.modules.pop("kinetra")
     try:
         import kinetra as again
 
-        assert again is module
-        assert again.__all__ == EXPECTED_ALL
+        assert again is module  # the same module object, not rebuilt
     finally:
         sys.modules["kinetra"] = module
 
@@ -173,28 +102,18 @@ except ImportError as error:
 """
 
 
-def test_second_interpreter_is_refused():
-    pytest.importorskip("_interpreters")
-    result = subprocess.run([sys.executable, "-c", SUBINTERPRETER_IMPORT],
-                            capture_output=True, text=True, timeout=60)
+@pytest.mark.parametrize("args, output", [(["-c", SUBINTERPRETER_IMPORT], "refused: "),
+                                          (["-W", "error", "-c", "import kinetra, kinetra.shapora"], "")])
+def test_fresh_processes(args, output):
+    """A second interpreter is refused; importing raises no warning."""
+    result = subprocess.run([sys.executable, *args], capture_output=True, text=True, timeout=60)
     assert result.returncode == 0, result.stderr
-    assert result.stdout.startswith("refused: ") and "subinterpreters" in result.stdout
-
-
-def test_import_in_a_fresh_process_is_warning_free():
-    result = subprocess.run([sys.executable, "-W", "error", "-c", "import kinetra, kinetra.shapora"],
-                            capture_output=True, text=True, timeout=60)
-    assert result.returncode == 0, result.stderr
+    assert result.stdout.startswith(output) and (not output or "subinterpreters" in result.stdout)
 
 
 def test_core_files_do_not_include_python_or_numpy():
     pattern = re.compile(r'#\s*include\s*[<"](Python\.h|numpy/|python/)')
-    offenders = []
-    for path in sorted((ROOT / "src").rglob("*")):
-        if path.suffix not in {".cpp", ".hpp"} or path.name.endswith("_py.cpp"):
-            continue
-        if path.parent.name == "python":
-            continue
-        if pattern.search(path.read_text()):
-            offenders.append(str(path.relative_to(ROOT)))
+    offenders = [str(path.relative_to(ROOT)) for path in sorted((ROOT / "src").rglob("*"))
+                 if path.suffix in {".cpp", ".hpp"} and not path.name.endswith("_py.cpp")
+                 and path.parent.name != "python" and pattern.search(path.read_text())]
     assert offenders == []

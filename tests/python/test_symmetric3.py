@@ -5,7 +5,7 @@ import pytest
 
 from kinetra import PanicException, Symmetric3, Vector3D
 
-S = Symmetric3(1, 2, 3, 4, 5, 6)
+S = Symmetric3(1, 2, 3, 4, 5, 6)  # m11, m22, m33, m12, m13, m23
 FULL = np.array([[1.0, 4, 5], [4, 2, 6], [5, 6, 3]])
 
 
@@ -15,12 +15,7 @@ def test_storage_order_and_conversion():
     assert S.to_numpy().flags.c_contiguous and S.to_numpy() is not S.to_numpy()
     np.testing.assert_array_equal(Symmetric3.Zero().to_numpy(), np.zeros((3, 3)))
     np.testing.assert_array_equal(Symmetric3.Identity().to_numpy(), np.eye(3))
-
-
-@pytest.mark.parametrize("i", range(3))
-@pytest.mark.parametrize("j", range(3))
-def test_indexing(i, j):
-    assert S[i, j] == S[j, i] == FULL[i, j]
+    assert [[S[i, j] for j in range(3)] for i in range(3)] == FULL.tolist()
 
 
 @pytest.mark.parametrize(
@@ -28,10 +23,10 @@ def test_indexing(i, j):
     [
         ((3, 0), PanicException, "Index out of bounds"),
         ((0, 7), PanicException, "Index out of bounds"),
+        ((-1, 0), OverflowError, "can't convert negative value to size_t"),
         ((1,), ValueError, "expected tuple of length 2, but got tuple of length 1"),
         ((1, 2, 0), ValueError, "expected tuple of length 2, but got tuple of length 3"),
         ([0, 1], TypeError, "argument 'index': 'list' object cannot be converted to 'PyTuple'"),
-        (0, TypeError, "argument 'index': 'int' object cannot be converted to 'PyTuple'"),
         ((0.5, 1), TypeError, "argument 'index': 'float' object cannot be interpreted as an integer"),
     ],
 )
@@ -41,29 +36,19 @@ def test_index_errors(index, error, message):
     assert str(info.value) == message
 
 
-def test_negative_index_overflows():
-    with pytest.raises(OverflowError):
-        S[-1, 0]
-
-
 def test_arithmetic():
-    a, b = Symmetric3(1, 2, 3, 4, 5, 6), Symmetric3(0.5, 0.5, 0.5, 1, 1, 1)
-    np.testing.assert_array_equal((a + b).to_numpy(), a.to_numpy() + b.to_numpy())
-    np.testing.assert_array_equal((a - b).to_numpy(), a.to_numpy() - b.to_numpy())
-    np.testing.assert_array_equal((a * 2).to_numpy(), 2 * FULL)
-    np.testing.assert_array_equal((2 * a).to_numpy(), 2 * FULL)
-    np.testing.assert_array_equal((a * 0.5).to_numpy(), 0.5 * FULL)
-    product = a * Vector3D(1, 2, 3)
+    b = Symmetric3(0.5, 0.5, 0.5, 1, 1, 1)
+    np.testing.assert_array_equal((S + b).to_numpy(), FULL + b.to_numpy())
+    np.testing.assert_array_equal((S - b).to_numpy(), FULL - b.to_numpy())
+    np.testing.assert_array_equal((S * 0.5).to_numpy(), 0.5 * FULL)
+    np.testing.assert_array_equal((2 * S).to_numpy(), 2 * FULL)
+    product = S * Vector3D(1, 2, 3)
     assert isinstance(product, Vector3D)
     np.testing.assert_array_equal(product.to_numpy(), FULL @ [1, 2, 3])
-    np.testing.assert_array_equal((Symmetric3.Identity() * Vector3D(1, 2, 3)).to_numpy(), [1, 2, 3])
 
 
-@pytest.mark.parametrize(
-    "bad",
-    [lambda: Vector3D(1, 2, 3) * S, lambda: S * "x", lambda: "x" * S, lambda: S + 1, lambda: S - 1,
-     lambda: S * S],
-)
+@pytest.mark.parametrize("bad", [lambda: Vector3D(1, 2, 3) * S, lambda: S * "x", lambda: "x" * S,
+                                 lambda: S + 1, lambda: S - 1, lambda: S * S])
 def test_refused_operands(bad):
     with pytest.raises(TypeError):
         bad()
@@ -79,8 +64,6 @@ def test_repr():
     )
 
 
-def test_constructor_type_errors():
+def test_constructor_names_the_argument():
     with pytest.raises(TypeError, match="^argument 'm23': "):
         Symmetric3(1, 2, 3, 4, 5, "6")
-    with pytest.raises(TypeError):
-        Symmetric3(1, 2, 3)
