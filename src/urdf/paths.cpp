@@ -110,7 +110,8 @@ std::expected<std::string, ParseError> resolve_mesh_path(std::string_view filena
     path = join_path(*package_dir, filename);
   }
   struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) {
+  // A NUL byte would make the system test a shorter name.
+  if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &status) != 0) {
     return std::unexpected(invalid_path("Mesh file does not exist: " + path));
   }
   return path;

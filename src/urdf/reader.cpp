@@ -41,6 +41,9 @@ Result<std::string> read_file(const std::string& path) {
     return std::unexpected(ParseError::io_error(
         std::string(std::strerror(error)) + " (os error " + std::to_string(error) + ")", path));
   };
+  if (path.find('\0') != std::string::npos) {  // the system would read a shorter name
+    return std::unexpected(ParseError::io_error("file name contained an unexpected NUL byte", path));
+  }
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return io_error(errno);
   std::string text;

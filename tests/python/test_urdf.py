@@ -378,6 +378,16 @@ def test_documents_that_are_no_urdf(tmp_path, content, message):
         assert str(info.value) == message.format(p=path)
 
 
+def test_nul_bytes_in_names_are_not_cut_short(tmp_path):
+    path = tmp_path / "robot.urdf"
+    path.write_text(robot(link("a", visual('<mesh filename="m.stl"/>'))))
+    (tmp_path / "m.stl").write_text("")
+    with pytest.raises(ValueError, match="unexpected NUL byte"):
+        kinetra.build_models_from_urdf(str(path) + "\0ignored")
+    with pytest.raises(ValueError, match="Mesh file does not exist"):
+        kinetra.build_models_from_urdf(str(path), str(tmp_path) + "\0/elsewhere")
+
+
 def test_huge_attribute_values(tmp_path):
     name = "n" * 5_000_000
     text = robot(link("a", visual(f'<sphere pad="{name}" radius="1"/>')), name=name)
