@@ -99,17 +99,13 @@ Ref call_rest(Bind&& bind, std::tuple<Loaded...> loaded) {
   using Rest = typename HolderTuple<F, First>::type;
   constexpr std::size_t count = std::tuple_size_v<Rest>;
   PyObject* objects[count > 0 ? count : 1] = {};
+  static_assert(!takes_varargs<F, First>(), "\"*args\" is supported for functions and constructors");
   const Signature& signature = *signature_of<F>;
   bind(signature, objects);
-  if constexpr (takes_varargs<F, First>()) {
-    auto holders = std::tuple_cat(std::move(loaded), std::tuple<VarArgs>{});
-    return invoke_with<F>(holders, std::make_index_sequence<sizeof...(Loaded)>{});
-  } else {
-    Rest rest;
-    load_all<F>(rest, objects, signature, std::make_index_sequence<count>{});
-    auto holders = std::tuple_cat(std::move(loaded), std::move(rest));
-    return invoke<F>(holders);
-  }
+  Rest rest;
+  load_all<F>(rest, objects, signature, std::make_index_sequence<count>{});
+  auto holders = std::tuple_cat(std::move(loaded), std::move(rest));
+  return invoke<F>(holders);
 }
 
 // ---- module functions and static methods ----
