@@ -170,22 +170,11 @@ PyObject* method_noargs(PyObject* self, PyObject*) noexcept {
 
 // ---- constructors ----
 
-template <class T, class R>
-Ref finish_construct(PyTypeObject* type, R&& value) {
-  using V = std::remove_cvref_t<R>;
-  if constexpr (is_expected<V>::value) {
-    if (!value.has_value()) raise(PyExc_ValueError, error_text(value.error()));
-    return wrap_as<T>(type, std::move(*value));
-  } else {
-    return wrap_as<T>(type, std::forward<R>(value));
-  }
-}
-
+// The lambda returns the new value (or std::expected of it); the class cannot be
+// subclassed, so `type` is always T's own class and the result wraps like any other.
 template <class T, Callable F>
-PyObject* constructor_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) noexcept {
+PyObject* constructor_new(PyTypeObject*, PyObject* args, PyObject* kwargs) noexcept {
   return guarded<PyObject*>(nullptr, [&] {
-    using R = std::remove_cvref_t<typename Traits<F>::Result>;
-    Ref result;
     if constexpr (takes_varargs<F, 0>()) {
       if (kwargs != nullptr && PyDict_GET_SIZE(kwargs) > 0) {
         PyObject* objects[1];
@@ -193,18 +182,10 @@ PyObject* constructor_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) 
         signature_of<F>->bind(empty.get(), kwargs, objects);  // reports the keyword
       }
       const auto* items = &PyTuple_GET_ITEM(args, 0);
-      R value = F{}(VarArgs(items, static_cast<std::size_t>(PyTuple_GET_SIZE(args))));
-      return finish_construct<T>(type, std::move(value)).release();
+      return to_python(F{}(VarArgs(items, static_cast<std::size_t>(PyTuple_GET_SIZE(args))))).release();
     } else {
       auto bind = [&](const Signature& s, PyObject** out) { s.bind(args, kwargs, out); };
-      using Rest = typename HolderTuple<F, 0>::type;
-      constexpr std::size_t count = std::tuple_size_v<Rest>;
-      PyObject* objects[count > 0 ? count : 1] = {};
-      bind(*signature_of<F>, objects);
-      Rest holders;
-      load_all<F>(holders, objects, *signature_of<F>, std::make_index_sequence<count>{});
-      R value = std::apply([](auto&... h) { return F{}(h.get()...); }, holders);
-      return finish_construct<T>(type, std::move(value)).release();
+      return call_rest<F, 0>(bind, std::tuple<>{}).release();
     }
   });
 }
