@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "spatial/clone_ptr.hpp"
 #include "spatial/configuration.hpp"
 #include "spatial/motion.hpp"
 #include "spatial/se3.hpp"
@@ -94,22 +95,6 @@ class JointData {
 void assert_coordinate_count(std::size_t left, std::size_t right, const char* explanation);
 
 // A joint model held by value: copies are deep (clone_box).
-class JointWrapper {
- public:
-  explicit JointWrapper(std::unique_ptr<JointModel> model) : model_(std::move(model)) {}
-  JointWrapper(const JointWrapper& other) : model_(other.model_->clone_box()) {}
-  JointWrapper(JointWrapper&&) noexcept = default;
-  JointWrapper& operator=(const JointWrapper& other) {
-    model_ = other.model_->clone_box();
-    return *this;
-  }
-  JointWrapper& operator=(JointWrapper&&) noexcept = default;
-
-  const JointModel& get() const { return *model_; }
-  std::unique_ptr<JointModel> clone_box() const { return model_->clone_box(); }
-
- private:
-  std::unique_ptr<JointModel> model_;
-};
+using JointWrapper = ClonePtr<JointModel>;
 
 }  // namespace kinetra

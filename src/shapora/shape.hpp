@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "spatial/clone_ptr.hpp"
+
 namespace shapora {
 
 enum class ShapeType { Capsule = 0, Cone = 1, Cuboid = 2, Cylinder = 3, Sphere = 4, Mesh = 5 };
@@ -25,23 +27,7 @@ class Shape {
 };
 
 // Exactly one shape of any kind; copies are deep (clone_box).
-class ShapeWrapper {
- public:
-  explicit ShapeWrapper(std::unique_ptr<Shape> shape) : shape_(std::move(shape)) {}
-  ShapeWrapper(const ShapeWrapper& other) : shape_(other.shape_->clone_box()) {}
-  ShapeWrapper(ShapeWrapper&&) noexcept = default;
-  ShapeWrapper& operator=(const ShapeWrapper& other) {
-    shape_ = other.shape_->clone_box();
-    return *this;
-  }
-  ShapeWrapper& operator=(ShapeWrapper&&) noexcept = default;
-
-  const Shape& get() const { return *shape_; }
-  const Shape* operator->() const { return shape_.get(); }
-
- private:
-  std::unique_ptr<Shape> shape_;
-};
+using ShapeWrapper = kinetra::ClonePtr<Shape>;
 
 // Rounds to the nearest 32-bit float (beyond its range: infinity).
 inline float to_f32(double value) { return static_cast<float>(value); }
