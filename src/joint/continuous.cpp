@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "spatial/panic.hpp"
-#include "spatial/random.hpp"
+#include "base/panic.hpp"
+#include "base/random.hpp"
 
 namespace kinetra {
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "spatial/panic.hpp"
+#include "base/panic.hpp"
 
 namespace kinetra {
 

@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "spatial/clone_ptr.hpp"
-#include "spatial/configuration.hpp"
+#include "base/clone_ptr.hpp"
+#include "joint/configuration.hpp"
 #include "spatial/motion.hpp"
 #include "spatial/se3.hpp"
 

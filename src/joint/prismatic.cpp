@@ -1,6 +1,6 @@
 #include "joint/prismatic.hpp"
 
-#include "spatial/panic.hpp"
+#include "base/panic.hpp"
 
 namespace kinetra {
 

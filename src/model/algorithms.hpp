@@ -7,7 +7,7 @@
 
 #include "model/data.hpp"
 #include "model/model.hpp"
-#include "spatial/configuration.hpp"
+#include "joint/configuration.hpp"
 
 namespace kinetra {
 

@@ -1,6 +1,6 @@
 #include "model/configurations.hpp"
 
-#include "spatial/random.hpp"
+#include "base/random.hpp"
 
 namespace kinetra {
 

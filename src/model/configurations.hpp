@@ -3,7 +3,7 @@
 #include <expected>
 
 #include "model/model.hpp"
-#include "spatial/configuration.hpp"
+#include "joint/configuration.hpp"
 
 namespace kinetra {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "inertia/inertia.hpp"
+#include "spatial/inertia.hpp"
 #include "spatial/se3.hpp"
 
 namespace kinetra {

@@ -1,8 +1,8 @@
 #include "model/geometry.hpp"
 
-#include "spatial/debug_string.hpp"
-#include "spatial/panic.hpp"
-#include "spatial/pretty.hpp"
+#include "base/debug_string.hpp"
+#include "base/panic.hpp"
+#include "base/pretty.hpp"
 
 namespace kinetra {
 

@@ -1,5 +1,5 @@
 #include "model/algorithms.hpp"
-#include "spatial/panic.hpp"
+#include "base/panic.hpp"
 
 namespace kinetra {
 

@@ -2,9 +2,9 @@
 
 #include "joint/fixed.hpp"
 #include "model/data.hpp"
-#include "spatial/debug_string.hpp"
+#include "base/debug_string.hpp"
 #include "spatial/gravity.hpp"
-#include "spatial/pretty.hpp"
+#include "base/pretty.hpp"
 
 namespace kinetra {
 

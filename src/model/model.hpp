@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "inertia/inertia.hpp"
+#include "spatial/inertia.hpp"
 #include "joint/joint.hpp"
 #include "model/frame.hpp"
 #include "model/name_index.hpp"

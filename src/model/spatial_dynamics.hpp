@@ -10,7 +10,7 @@
 
 #include <array>
 
-#include "inertia/inertia.hpp"
+#include "spatial/inertia.hpp"
 #include "spatial/motion.hpp"
 #include "spatial/se3.hpp"
 

@@ -3,7 +3,7 @@
 #include <exception>
 #include <new>
 
-#include "spatial/panic.hpp"
+#include "base/panic.hpp"
 
 namespace kinetra::python {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "spatial/clone_ptr.hpp"
+#include "base/clone_ptr.hpp"
 
 namespace shapora {
 

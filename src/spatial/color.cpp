@@ -1,6 +1,6 @@
 #include "spatial/color.hpp"
 
-#include "spatial/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace kinetra {
 

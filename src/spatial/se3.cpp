@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "spatial/number_format.hpp"
-#include "spatial/random.hpp"
+#include "base/number_format.hpp"
+#include "base/random.hpp"
 
 namespace kinetra {
 

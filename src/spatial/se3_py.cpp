@@ -2,7 +2,7 @@
 #include "python/array.hpp"
 #include "python/bindings.hpp"
 #include "python/class_def.hpp"
-#include "spatial/random.hpp"
+#include "base/random.hpp"
 #include "spatial/se3.hpp"
 
 namespace kinetra::python {

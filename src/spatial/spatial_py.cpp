@@ -2,7 +2,7 @@
 #include "python/array.hpp"
 #include "python/bindings.hpp"
 #include "python/class_def.hpp"
-#include "spatial/number_format.hpp"
+#include "base/number_format.hpp"
 #include "spatial/vector3d.hpp"
 #include "spatial/vector6d.hpp"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "spatial/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace kinetra {
 

@@ -4,7 +4,7 @@
 #include "python/array.hpp"
 #include "python/bindings.hpp"
 #include "python/class_def.hpp"
-#include "spatial/panic.hpp"
+#include "base/panic.hpp"
 #include "spatial/symmetric3.hpp"
 
 namespace kinetra::python {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "spatial/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace kinetra {
 

@@ -4,9 +4,9 @@
 #include <limits>
 #include <numbers>
 
-#include "spatial/configuration.hpp"
-#include "spatial/panic.hpp"
-#include "spatial/random.hpp"
+#include "joint/configuration.hpp"
+#include "base/panic.hpp"
+#include "base/random.hpp"
 
 namespace kinetra {
 namespace {

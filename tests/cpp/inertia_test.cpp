@@ -4,7 +4,7 @@
 #include <numbers>
 #include <random>
 
-#include "inertia/inertia.hpp"
+#include "spatial/inertia.hpp"
 #include "spatial/symmetric3.hpp"
 
 namespace kinetra {

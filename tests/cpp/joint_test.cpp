@@ -10,8 +10,8 @@
 #include "model/configurations.hpp"
 #include "model/data.hpp"
 #include "model/model.hpp"
-#include "spatial/panic.hpp"
-#include "spatial/random.hpp"
+#include "base/panic.hpp"
+#include "base/random.hpp"
 
 namespace kinetra {
 namespace {

@@ -9,7 +9,7 @@
 #include "python/class_def.hpp"
 #include "python/module.hpp"
 #include "python/errors.hpp"
-#include "spatial/panic.hpp"
+#include "base/panic.hpp"
 
 namespace kinetra::python {
 namespace {

@@ -1,12 +1,12 @@
-#include "spatial/configuration.hpp"
+#include "joint/configuration.hpp"
 
 #include <algorithm>
 #include <limits>
 #include <numbers>
 
-#include "spatial/number_format.hpp"
-#include "spatial/panic.hpp"
-#include "spatial/random.hpp"
+#include "base/number_format.hpp"
+#include "base/panic.hpp"
+#include "base/random.hpp"
 
 namespace kinetra {
 

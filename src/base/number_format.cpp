@@ -1,4 +1,4 @@
-#include "spatial/number_format.hpp"
+#include "base/number_format.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "inertia/inertia.hpp"
+#include "spatial/inertia.hpp"
 
 #include <algorithm>
 #include <limits>
 
-#include "spatial/number_format.hpp"
+#include "base/number_format.hpp"
 
 namespace kinetra {
 

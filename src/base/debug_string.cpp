@@ -1,4 +1,4 @@
-#include "spatial/debug_string.hpp"
+#include "base/debug_string.hpp"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 #include "python/array.hpp"
 #include "python/bindings.hpp"
 #include "python/class_def.hpp"
-#include "spatial/configuration.hpp"
+#include "joint/configuration.hpp"
 
 namespace kinetra::python {
 

@@ -1,5 +1,5 @@
 // Python class Inertia.
-#include "inertia/inertia.hpp"
+#include "spatial/inertia.hpp"
 #include "python/array.hpp"
 #include "python/bindings.hpp"
 #include "python/class_def.hpp"

@@ -1,4 +1,4 @@
-#include "spatial/random.hpp"
+#include "base/random.hpp"
 
 #include <sys/random.h>
 
