@@ -76,8 +76,8 @@ Timings measure(const Model& model, int per_batch) {
   Data data = model.create_data();
   volatile double sink = 0;
   return {median_ns([&] { (void)forward_kinematics(model, data, q); }, 15, per_batch),
-          median_ns([&] { sink = sink + (*inverse_dynamics(model, q, v, a))[0]; }, 15, per_batch),
-          median_ns([&] { sink = sink + (*forward_dynamics(model, q, v, a))[0]; }, 15, per_batch)};
+          median_ns([&] { sink = sink + (*inverse_dynamics(model, data, q, v, a))[0]; }, 15, per_batch),
+          median_ns([&] { sink = sink + (*forward_dynamics(model, data, q, v, a))[0]; }, 15, per_batch)};
 }
 
 }  // namespace

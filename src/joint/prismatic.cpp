@@ -14,7 +14,7 @@ Configuration JointModelPrismatic::random_configuration(ThreadRng& rng) const {
 
 SE3 JointModelPrismatic::transform(std::span<const double> q) const {
   if (q.empty()) panic("Matrix index out of bounds.");
-  return {SpatialRotation::identity(), axis * q[0]};
+  return translation_motion(axis, q[0]);
 }
 
 std::expected<void, JointError> JointDataPrismatic::update(const JointModel& joint_model,
@@ -22,7 +22,7 @@ std::expected<void, JointError> JointDataPrismatic::update(const JointModel& joi
   assert_coordinate_count(q.size(), 1, "Prismatic joint data update expects a single position value.");
   const MotionList axes = joint_model.get_axis();
   if (axes.size() != 1) return std::unexpected(JointError{"axis"});
-  placement = SE3(SpatialRotation::identity(), axes[0].translation() * q[0]);
+  placement = translation_motion(axes[0].translation(), q[0]);
   return {};
 }
 

@@ -4,6 +4,12 @@
 
 namespace kinetra {
 
+// A prismatic joint's motion: translation by axis * distance, the one formula behind
+// the model's transform and the joint data's update.
+inline SE3 translation_motion(const Vector3D& axis, double distance) {
+  return {SpatialRotation::identity(), axis * distance};
+}
+
 // Slides along a fixed axis; the axis is not normalised, so its length scales the motion.
 class JointModelPrismatic final : public JointModel {
  public:

@@ -4,6 +4,13 @@
 
 namespace kinetra {
 
+// A rotational joint's motion: rotation about a unit axis by `angle`, zero
+// translation. The one formula behind both the models' transform and the joint
+// data's update, so forward kinematics and the dynamics place joints identically.
+inline SE3 rotation_motion(const Vector3D& unit_axis, double angle) {
+  return {SpatialRotation::from_unit_axis_angle(unit_axis, angle), Vector3D::zeros()};
+}
+
 // What the joints that turn about a fixed axis share: their limits, the axis as
 // given, and its unit vector, about which they rotate.
 class RotationalJointModel : public JointModel {
@@ -24,17 +31,16 @@ class RotationalJointModel : public JointModel {
       : limits(JointLimits::new_unbounded(coordinates)), axis(axis) {}
 
   // The rotation about the axis by `angle`.
-  SE3 turn(double angle) const {
-    return {SpatialRotation::from_unit_axis_angle(unit_axis_, angle), Vector3D::zeros()};
-  }
+  SE3 turn(double angle) const { return rotation_motion(unit_axis_, angle); }
 
  private:
   Vector3D unit_axis_ = SpatialRotation::normalise_axis(axis);  // axis / |axis|, computed once
 };
 
-// Rotation about `axis` (normalised) by `angle`, zero translation.
+// The joint data's placement for the model's axis: the same rotation as the model's
+// transform (normalising first changes nothing when the angle is 0: the identity).
 inline SE3 rotation_about(const Vector3D& axis, double angle) {
-  return {SpatialRotation::from_axis_angle(axis, angle), Vector3D::zeros()};
+  return rotation_motion(SpatialRotation::normalise_axis(axis), angle);
 }
 
 }  // namespace kinetra

@@ -19,34 +19,7 @@ std::string display_text(const ForwardDynamicsError& error) {
 
 namespace {
 
-constexpr std::size_t kMaxDof = MotionList::kCapacity;
-
-// Per-thread tables, reused from call to call.
-struct AbaTables {
-  std::vector<SE3> frames;                 // pMi
-  std::vector<Motion> velocities;          // v_i
-  std::vector<Motion> bias_accelerations;  // c_i = v_i x (S_i qd_i)
-  std::vector<Matrix6> inertias;           // articulated inertias IA_i
-  std::vector<Force> bias_forces;          // pA_i
-  std::vector<std::array<Force, kMaxDof>> u_columns;            // U_i = IA_i S_i
-  std::vector<std::array<double, kMaxDof * kMaxDof>> d_inverse;  // D_i^-1 = (S_i^T U_i)^-1
-  std::vector<std::array<double, kMaxDof>> u_values;            // u_i = tau_i - S_i^T pA_i
-  std::vector<Motion> accelerations;
-
-  void resize(std::size_t n) {
-    if (frames.size() < n) {
-      frames.resize(n);
-      velocities.resize(n);
-      bias_accelerations.resize(n);
-      inertias.resize(n);
-      bias_forces.resize(n);
-      u_columns.resize(n);
-      d_inverse.resize(n);
-      u_values.resize(n);
-      accelerations.resize(n);
-    }
-  }
-};
+constexpr std::size_t kMaxDof = Data::kMaxDof;
 
 // Inverts the k x k matrix d (row-major) through its Cholesky factor; false unless d
 // is positive definite with finite entries.
@@ -90,58 +63,45 @@ std::array<double, 6> as_array(const Force& f) {
 
 }  // namespace
 
-std::expected<Configuration, ForwardDynamicsError> forward_dynamics(
-    const Model& model, std::span<const double> q, std::span<const double> v,
-    std::span<const double> tau) {
-  if (q.size() != model.nq()) {
-    return std::unexpected(ConfigurationError::invalid_size("q", model.nq(), q.size()));
-  }
-  if (v.size() != model.nv()) {
-    return std::unexpected(ConfigurationError::invalid_size("v", model.nv(), v.size()));
-  }
-  if (tau.size() != model.nv()) {
-    return std::unexpected(ConfigurationError::invalid_size("tau", model.nv(), tau.size()));
-  }
-  thread_local AbaTables t;
-  const std::size_t n = model.njoints();
-  t.resize(n);
+void aba_velocity_pass(const Model& model, Data& data, std::span<const double> q,
+                       std::span<const double> v) {
+  update_local_placements(model, data, q);
   const auto& joints = model.joint_models();
   const auto& parents = model.joint_parents();
-  const auto& placements = model.joint_placements();
   const auto columns = model.subspace_columns();
-
-  // Pass 1, root to leaves: velocities, velocity-product accelerations, rigid-body
-  // inertias and bias forces.
-  std::size_t q_offset = 0, v_offset = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const JointModel& joint = *joints[i];
-    const std::size_t nv = joint.nv();
+  std::size_t v_offset = 0;
+  for (std::size_t i = 0; i < joints.size(); ++i) {
+    const std::size_t nv = joints[i]->nv();
     Motion vj{};
     for (std::size_t k = 0; k < nv; ++k) vj = vj + to_motion(columns[v_offset + k]) * v[v_offset + k];
-    const SE3 pMi = placements[i] * joint.transform(q.subspan(q_offset, joint.nq()));
-    t.frames[i] = pMi;
-    const Motion velocity = i == 0 ? vj : motion_to_child(pMi, t.velocities[parents[i]]) + vj;
-    t.velocities[i] = velocity;
-    t.bias_accelerations[i] = cross_motion(velocity, vj);
+    const SE3& pMi = data.local_placements[i];
+    const Motion velocity = i == 0 ? vj : motion_to_child(pMi, data.velocities[parents[i]]) + vj;
+    data.velocities[i] = velocity;
+    data.bias_accelerations[i] = cross_motion(velocity, vj);
     const Inertia& body = model.inertias()[i];
-    t.inertias[i] = inertia_matrix(body);
-    t.bias_forces[i] = cross_force(velocity, apply(body, velocity));
-    q_offset += joint.nq();
+    data.articulated_inertias[i] = inertia_matrix(body);
+    data.bias_forces[i] = cross_force(velocity, apply(body, velocity));
     v_offset += nv;
   }
+}
 
-  // Pass 2, leaves to root: articulated inertias and bias forces.
-  for (std::size_t i = n; i-- > 0;) {
+std::expected<void, SingularJointError> aba_articulated_pass(const Model& model, Data& data,
+                                                             std::span<const double> tau) {
+  const auto& joints = model.joint_models();
+  const auto& parents = model.joint_parents();
+  const auto columns = model.subspace_columns();
+  std::size_t v_offset = model.nv();
+  for (std::size_t i = joints.size(); i-- > 0;) {
     const std::size_t k = joints[i]->nv();
     v_offset -= k;
-    auto& u_columns = t.u_columns[i];
-    auto& d_inverse = t.d_inverse[i];
-    auto& u = t.u_values[i];
+    auto& u_columns = data.u_columns[i];
+    auto& d_inverse = data.d_inverse[i];
+    auto& u = data.u_values[i];
     double d[kMaxDof * kMaxDof];
     for (std::size_t c = 0; c < k; ++c) {
       const Motion s = to_motion(columns[v_offset + c]);
-      u_columns[c] = apply(t.inertias[i], s);
-      u[c] = tau[v_offset + c] - dot(s, t.bias_forces[i]);
+      u_columns[c] = apply(data.articulated_inertias[i], s);
+      u[c] = tau[v_offset + c] - dot(s, data.bias_forces[i]);
     }
     for (std::size_t r = 0; r < k; ++r) {
       for (std::size_t c = 0; c < k; ++c) d[r * k + c] = dot(to_motion(columns[v_offset + r]), u_columns[c]);
@@ -151,8 +111,9 @@ std::expected<Configuration, ForwardDynamicsError> forward_dynamics(
     }
     if (i == 0) continue;
     // Ia = IA - U D^-1 U^T and pa = pA + Ia c + U D^-1 u, then moved to the parent.
-    Matrix6& articulated = t.inertias[i];  // IA_i is not needed after this step
-    Force bias = t.bias_forces[i];
+    // IA_i is overwritten by Ia_i: the acceleration pass needs only U, D^-1 and u.
+    Matrix6& articulated = data.articulated_inertias[i];
+    Force bias = data.bias_forces[i];
     for (std::size_t m = 0; m < k; ++m) {
       const auto um = as_array(u_columns[m]);
       double weight_u = 0.0;  // (D^-1 u)_m
@@ -170,33 +131,59 @@ std::expected<Configuration, ForwardDynamicsError> forward_dynamics(
     for (std::size_t r = 1; r < 6; ++r) {  // the update above kept the upper triangle
       for (std::size_t col = 0; col < r; ++col) articulated(r, col) = articulated(col, r);
     }
-    bias = bias + apply(articulated, t.bias_accelerations[i]);
+    bias = bias + apply(articulated, data.bias_accelerations[i]);
     const std::size_t p = parents[i];
-    add_inertia_to_parent(t.frames[i], articulated, t.inertias[p]);
-    t.bias_forces[p] = t.bias_forces[p] + force_to_parent(t.frames[i], bias);
+    add_inertia_to_parent(data.local_placements[i], articulated, data.articulated_inertias[p]);
+    data.bias_forces[p] = data.bias_forces[p] + force_to_parent(data.local_placements[i], bias);
   }
+  return {};
+}
 
-  // Pass 3, root to leaves: accelerations. The base accelerates upwards at g.
+Configuration aba_acceleration_pass(const Model& model, Data& data) {
+  const auto& joints = model.joint_models();
+  const auto& parents = model.joint_parents();
+  const auto columns = model.subspace_columns();
   Configuration qdd = Configuration::zeros(model.nv());
-  for (std::size_t i = 0; i < n; ++i) {
+  std::size_t v_offset = 0;
+  for (std::size_t i = 0; i < joints.size(); ++i) {
     const std::size_t k = joints[i]->nv();
     const Motion parent_acceleration =
         i == 0 ? Motion{Vector3D::zeros(), -model.gravity()}
-               : motion_to_child(t.frames[i], t.accelerations[parents[i]]);
-    const Motion a_prime = parent_acceleration + t.bias_accelerations[i];
+               : motion_to_child(data.local_placements[i], data.accelerations[parents[i]]);
+    const Motion a_prime = parent_acceleration + data.bias_accelerations[i];
     double rhs[kMaxDof], x[kMaxDof];
-    for (std::size_t c = 0; c < k; ++c) rhs[c] = t.u_values[i][c] - dot(a_prime, t.u_columns[i][c]);
+    for (std::size_t c = 0; c < k; ++c) rhs[c] = data.u_values[i][c] - dot(a_prime, data.u_columns[i][c]);
     Motion acceleration = a_prime;
     for (std::size_t r = 0; r < k; ++r) {
       x[r] = 0.0;
-      for (std::size_t c = 0; c < k; ++c) x[r] += t.d_inverse[i][r * k + c] * rhs[c];
+      for (std::size_t c = 0; c < k; ++c) x[r] += data.d_inverse[i][r * k + c] * rhs[c];
       acceleration = acceleration + to_motion(columns[v_offset + r]) * x[r];
     }
-    t.accelerations[i] = acceleration;
+    data.accelerations[i] = acceleration;
     (void)qdd.update_rows(v_offset, std::span<const double>(x, k));
     v_offset += k;
   }
   return qdd;
+}
+
+std::expected<Configuration, ForwardDynamicsError> forward_dynamics(const Model& model, Data& data,
+                                                                    std::span<const double> q,
+                                                                    std::span<const double> v,
+                                                                    std::span<const double> tau) {
+  if (q.size() != model.nq()) {
+    return std::unexpected(ConfigurationError::invalid_size("q", model.nq(), q.size()));
+  }
+  if (v.size() != model.nv()) {
+    return std::unexpected(ConfigurationError::invalid_size("v", model.nv(), v.size()));
+  }
+  if (tau.size() != model.nv()) {
+    return std::unexpected(ConfigurationError::invalid_size("tau", model.nv(), tau.size()));
+  }
+  aba_velocity_pass(model, data, q, v);
+  if (auto factored = aba_articulated_pass(model, data, tau); !factored) {
+    return std::unexpected(factored.error());
+  }
+  return aba_acceleration_pass(model, data);
 }
 
 }  // namespace kinetra

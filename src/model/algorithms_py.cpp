@@ -35,18 +35,18 @@ class Values {
   std::span<const double> span_;
 };
 
-std::expected<Configuration, std::string> run_rnea(const Model& model, ArrayN q, ArrayN v,
-                                                   ArrayN a) {
+std::expected<Configuration, std::string> run_rnea(const Model& model, Data& data, ArrayN q,
+                                                   ArrayN v, ArrayN a) {
   const Values qs(q), vs(v), as(a);
-  auto tau = inverse_dynamics(model, qs.span(), vs.span(), as.span());
+  auto tau = inverse_dynamics(model, data, qs.span(), vs.span(), as.span());
   if (!tau) return std::unexpected("Error in inverse dynamics: " + display_text(tau.error()));
   return std::move(*tau);
 }
 
-std::expected<Configuration, std::string> run_aba(const Model& model, ArrayN q, ArrayN v,
-                                                  ArrayN tau) {
+std::expected<Configuration, std::string> run_aba(const Model& model, Data& data, ArrayN q,
+                                                  ArrayN v, ArrayN tau) {
   const Values qs(q), vs(v), taus(tau);
-  auto qdd = forward_dynamics(model, qs.span(), vs.span(), taus.span());
+  auto qdd = forward_dynamics(model, data, qs.span(), vs.span(), taus.span());
   if (!qdd) return std::unexpected("Forward dynamics failed: " + display_text(qdd.error()));
   return std::move(*qdd);
 }
@@ -76,32 +76,32 @@ Ref forward_kinematics_function() {
 Ref forward_dynamics_function() {
   return algorithm_functions().function(
       "forward_dynamics", {"model", "data", "q", "v", "tau"},
-      [](const Model& model, Data&, ArrayN q, ArrayN v, ArrayN tau) {
-        return run_aba(model, q, v, tau);
+      [](const Model& model, Data& data, ArrayN q, ArrayN v, ArrayN tau) {
+        return run_aba(model, data, q, v, tau);
       });
 }
 
 Ref aba_function() {
   return algorithm_functions().function(
       "aba", {"model", "data", "q", "v", "tau"},
-      [](const Model& model, Data&, ArrayN q, ArrayN v, ArrayN tau) {
-        return run_aba(model, q, v, tau);
+      [](const Model& model, Data& data, ArrayN q, ArrayN v, ArrayN tau) {
+        return run_aba(model, data, q, v, tau);
       });
 }
 
 Ref inverse_dynamics_function() {
   return algorithm_functions().function(
       "inverse_dynamics", {"model", "data", "q", "v", "a"},
-      [](const Model& model, Data&, ArrayN q, ArrayN v, ArrayN a) {
-        return run_rnea(model, q, v, a);
+      [](const Model& model, Data& data, ArrayN q, ArrayN v, ArrayN a) {
+        return run_rnea(model, data, q, v, a);
       });
 }
 
 Ref rnea_function() {
   return algorithm_functions().function(
       "rnea", {"model", "data", "q", "v", "a"},
-      [](const Model& model, Data&, ArrayN q, ArrayN v, ArrayN a) {
-        return run_rnea(model, q, v, a);
+      [](const Model& model, Data& data, ArrayN q, ArrayN v, ArrayN a) {
+        return run_rnea(model, data, q, v, a);
       });
 }
 

@@ -1,23 +1,57 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
 #include "joint/joint.hpp"
+#include "model/spatial_dynamics.hpp"
 #include "spatial/se3.hpp"
 
 namespace kinetra {
 
 class Model;
 
-// The workspace of the algorithms for one model: a joint data object per joint and
-// the world placement of every joint frame. It keeps no reference to the model.
+// The workspace of the algorithms for one model. Each algorithm is a stage that fills
+// named fields, so later stages read them instead of recomputing. It keeps no
+// reference to the model; the dynamics stages size their fields to the model they
+// are given, so a Data made for another model still serves them.
 class Data {
  public:
+  static constexpr std::size_t kMaxDof = MotionList::kCapacity;
+
   explicit Data(const Model& model);
 
+  // Forward kinematics: a joint data object per joint, and the world placement of
+  // every joint frame (oMi). Only forward kinematics writes these.
   std::vector<std::unique_ptr<JointData>> joint_data;
   std::vector<SE3> joint_placements;
+
+  // Every stage that reads q: joint i's frame in its parent's frame (liMi =
+  // placement in the parent, then the joint's motion).
+  std::vector<SE3> local_placements;
+  // Body velocities and accelerations in each joint's frame. The base accelerates
+  // upwards at g instead of every body feeling gravity.
+  std::vector<dynamics::Motion> velocities;
+  std::vector<dynamics::Motion> accelerations;
+  // Inverse dynamics: the force each body needs, then (after the backward pass) the
+  // force its joint transmits to the subtree.
+  std::vector<dynamics::Force> forces;
+
+  // Forward dynamics, pass 1: velocity-product accelerations c_i = v_i x (S_i qd_i).
+  std::vector<dynamics::Motion> bias_accelerations;
+  // Pass 2: articulated inertias IA_i and bias forces pA_i (leaves to root), and each
+  // joint's factors U_i = IA_i S_i, D_i^-1 = (S_i^T U_i)^-1, u_i = tau_i - S_i^T pA_i.
+  std::vector<dynamics::Matrix6> articulated_inertias;
+  std::vector<dynamics::Force> bias_forces;
+  std::vector<std::array<dynamics::Force, kMaxDof>> u_columns;
+  std::vector<std::array<double, kMaxDof * kMaxDof>> d_inverse;
+  std::vector<std::array<double, kMaxDof>> u_values;
+
+  // Makes every stage field hold at least n entries (joints); allocates only when
+  // the model has grown.
+  void reserve_stages(std::size_t n);
 };
 
 }  // namespace kinetra

@@ -1,5 +1,3 @@
-#include <vector>
-
 #include "model/algorithms.hpp"
 #include "model/spatial_dynamics.hpp"
 
@@ -7,47 +5,28 @@ namespace kinetra {
 
 using namespace dynamics;
 
-namespace {
-
-// Per-thread tables, reused from call to call: the algorithm allocates nothing per joint.
-struct RneaTables {
-  std::vector<SE3> frames;  // pMi
-  std::vector<Motion> velocities;
-  std::vector<Motion> accelerations;
-  std::vector<Force> forces;
-
-  void resize(std::size_t n) {
-    if (frames.size() < n) {
-      frames.resize(n);
-      velocities.resize(n);
-      accelerations.resize(n);
-      forces.resize(n);
-    }
+void update_local_placements(const Model& model, Data& data, std::span<const double> q) {
+  data.reserve_stages(model.njoints());
+  const auto& joints = model.joint_models();
+  const auto& placements = model.joint_placements();
+  std::size_t q_offset = 0;
+  for (std::size_t i = 0; i < joints.size(); ++i) {
+    const std::size_t nq = joints[i]->nq();
+    data.local_placements[i] = placements[i] * joints[i]->transform(slice_rows(q, q_offset, nq));
+    q_offset += nq;
   }
-};
+}
 
-}  // namespace
-
-std::expected<Configuration, ConfigurationError> inverse_dynamics(const Model& model,
-                                                                  std::span<const double> q,
-                                                                  std::span<const double> v,
-                                                                  std::span<const double> a) {
-  thread_local RneaTables t;
-  const std::size_t n = model.njoints();
-  t.resize(n);
+void rnea_forward_pass(const Model& model, Data& data, std::span<const double> q,
+                       std::span<const double> v, std::span<const double> a) {
+  update_local_placements(model, data, q);
   const auto& joints = model.joint_models();
   const auto& parents = model.joint_parents();
-  const auto& placements = model.joint_placements();
   const auto& inertias = model.inertias();
   const auto columns = model.subspace_columns();
-
-  // Forward pass, parents before children. The base accelerates upwards at g
-  // instead of every body feeling gravity: a_0 = (0; -g).
-  std::size_t q_offset = 0, v_offset = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const JointModel& joint = *joints[i];
-    const std::size_t nq = joint.nq(), nv = joint.nv();
-    const auto qi = slice_rows(q, q_offset, nq);
+  std::size_t v_offset = 0;
+  for (std::size_t i = 0; i < joints.size(); ++i) {
+    const std::size_t nv = joints[i]->nv();
     const auto vi = slice_rows(v, v_offset, nv);
     const auto ai = slice_rows(a, v_offset, nv);
     Motion vj{}, aj{};  // S qd and S qdd
@@ -56,41 +35,52 @@ std::expected<Configuration, ConfigurationError> inverse_dynamics(const Model& m
       vj = vj + column * vi[k];
       aj = aj + column * ai[k];
     }
-    const SE3 pMi = placements[i] * joint.transform(qi);
-    t.frames[i] = pMi;
+    const SE3& pMi = data.local_placements[i];
     Motion velocity, acceleration;
     if (i == 0) {
       velocity = vj;
       acceleration = aj + Motion{Vector3D::zeros(), -model.gravity()};
     } else {
       const std::size_t p = parents[i];
-      velocity = motion_to_child(pMi, t.velocities[p]) + vj;
-      acceleration = motion_to_child(pMi, t.accelerations[p]) + aj + cross_motion(velocity, vj);
+      velocity = motion_to_child(pMi, data.velocities[p]) + vj;
+      acceleration = motion_to_child(pMi, data.accelerations[p]) + aj + cross_motion(velocity, vj);
     }
-    t.velocities[i] = velocity;
-    t.accelerations[i] = acceleration;
-    t.forces[i] = apply(inertias[i], acceleration) + cross_force(velocity, apply(inertias[i], velocity));
-    q_offset += nq;
+    data.velocities[i] = velocity;
+    data.accelerations[i] = acceleration;
+    data.forces[i] =
+        apply(inertias[i], acceleration) + cross_force(velocity, apply(inertias[i], velocity));
     v_offset += nv;
   }
+}
 
-  // Backward pass, children before parents: project each force on its joint, then
-  // hand it to the parent.
+Configuration rnea_backward_pass(const Model& model, Data& data) {
+  const auto& joints = model.joint_models();
+  const auto& parents = model.joint_parents();
+  const auto columns = model.subspace_columns();
   Configuration tau = Configuration::zeros(model.nv());
-  for (std::size_t j = n; j-- > 0;) {
+  std::size_t v_offset = model.nv();
+  for (std::size_t j = joints.size(); j-- > 0;) {
     const std::size_t nv = joints[j]->nv();
     v_offset -= nv;
-    double torques[MotionList::kCapacity];
+    double torques[Data::kMaxDof];
     for (std::size_t k = 0; k < nv; ++k) {
-      torques[k] = dot(to_motion(columns[v_offset + k]), t.forces[j]);
+      torques[k] = dot(to_motion(columns[v_offset + k]), data.forces[j]);
     }
     if (j > 0) {
       const std::size_t p = parents[j];
-      t.forces[p] = t.forces[p] + force_to_parent(t.frames[j], t.forces[j]);
+      data.forces[p] = data.forces[p] + force_to_parent(data.local_placements[j], data.forces[j]);
     }
     (void)tau.update_rows(v_offset, std::span<const double>(torques, nv));
   }
   return tau;
+}
+
+std::expected<Configuration, ConfigurationError> inverse_dynamics(const Model& model, Data& data,
+                                                                  std::span<const double> q,
+                                                                  std::span<const double> v,
+                                                                  std::span<const double> a) {
+  rnea_forward_pass(model, data, q, v, a);
+  return rnea_backward_pass(model, data);
 }
 
 }  // namespace kinetra

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <random>
 
 #include "joint/continuous.hpp"
@@ -193,14 +194,21 @@ Vec random_vec(std::size_t n, std::mt19937_64& rng, double scale = 1.0) {
   return v;
 }
 
+// A fresh workspace for each call.
+Data& workspace(const Model& model) {
+  static std::optional<Data> data;
+  data.emplace(model);
+  return *data;
+}
+
 Vec rnea(const Robot& robot, const Vec& q, const Vec& v, const Vec& a) {
-  const auto tau = inverse_dynamics(robot.model, q, v, a);
+  const auto tau = inverse_dynamics(robot.model, workspace(robot.model), q, v, a);
   EXPECT_TRUE(tau.has_value());
   return Vec(tau->as_slice().begin(), tau->as_slice().end());
 }
 
 Vec aba(const Robot& robot, const Vec& q, const Vec& v, const Vec& tau) {
-  const auto qdd = forward_dynamics(robot.model, q, v, tau);
+  const auto qdd = forward_dynamics(robot.model, workspace(robot.model), q, v, tau);
   EXPECT_TRUE(qdd.has_value());
   if (!qdd) return Vec(robot.nv());
   return Vec(qdd->as_slice().begin(), qdd->as_slice().end());
@@ -456,13 +464,13 @@ TEST(Dynamics, SinglePendulumHoldingTorque) {
   const Model model = pendulum(Vector3D::y(), m, Vector3D(l, 0, 0), Symmetric3());
   for (double q : {0.0, 0.4, kPi / 2, 2.0, -1.0}) {
     const double angle[1] = {q}, zero[1] = {0.0};
-    const auto tau = inverse_dynamics(model, angle, zero, zero);
+    const auto tau = inverse_dynamics(model, workspace(model), angle, zero, zero);
     // The arm points along x rotated about y: its height is -l sin q, so holding it
     // takes -m g l cos q about y.
     EXPECT_NEAR((*tau)[0], -9.81 * m * l * std::cos(q), 1e-12) << q;
   }
   const double angle[1] = {0.3}, zero[1] = {0.0}, alpha[1] = {2.5};
-  const auto tau = inverse_dynamics(model, angle, zero, alpha);
+  const auto tau = inverse_dynamics(model, workspace(model), angle, zero, alpha);
   EXPECT_NEAR((*tau)[0], -9.81 * m * l * std::cos(0.3) + m * l * l * 2.5, 1e-12);
 }
 
@@ -488,7 +496,7 @@ TEST(Dynamics, DoublePendulumClosedForm) {
     const double g2 = -m2 * g * l2 * std::cos(q[0] + q[1]);
     const double tau1 = m11 * a[0] + m12 * a[1] - h * (2 * v[0] * v[1] + v[1] * v[1]) + g1;
     const double tau2 = m12 * a[0] + m22 * a[1] + h * v[0] * v[0] + g2;
-    const auto tau = inverse_dynamics(model, q, v, a);
+    const auto tau = inverse_dynamics(model, workspace(model), q, v, a);
     EXPECT_NEAR((*tau)[0], tau1, 1e-12);
     EXPECT_NEAR((*tau)[1], tau2, 1e-12);
   }
@@ -500,9 +508,9 @@ TEST(Dynamics, VerticalSlider) {
                          std::make_unique<JointModelPrismatic>(Vector3D::z()));
   for (double acc : {0.0, 1.0, -9.81, 4.2}) {
     const double q[1] = {0.7}, v[1] = {1.5}, a[1] = {acc};
-    EXPECT_NEAR((*inverse_dynamics(model, q, v, a))[0], m * (acc + 9.81), 1e-12);
+    EXPECT_NEAR((*inverse_dynamics(model, workspace(model), q, v, a))[0], m * (acc + 9.81), 1e-12);
     const double tau[1] = {m * (acc + 9.81)};
-    EXPECT_NEAR((*forward_dynamics(model, q, v, tau))[0], acc, 1e-12);
+    EXPECT_NEAR((*forward_dynamics(model, workspace(model), q, v, tau))[0], acc, 1e-12);
   }
 }
 
@@ -514,11 +522,11 @@ TEST(Dynamics, ContinuousJointMatchesTheRevoluteOne) {
                                     std::make_unique<JointModelContinuous>(axis));
   for (double q : {-2.0, 0.0, 0.7, 3.0}) {
     const double angle[1] = {q}, pair[2] = {std::cos(q), std::sin(q)}, v[1] = {0.8}, a[1] = {-1.2};
-    EXPECT_NEAR((*inverse_dynamics(revolute, angle, v, a))[0],
-                (*inverse_dynamics(continuous, pair, v, a))[0], 1e-12);
+    EXPECT_NEAR((*inverse_dynamics(revolute, workspace(revolute), angle, v, a))[0],
+                (*inverse_dynamics(continuous, workspace(continuous), pair, v, a))[0], 1e-12);
     const double tau[1] = {0.5};
-    EXPECT_NEAR((*forward_dynamics(revolute, angle, v, tau))[0],
-                (*forward_dynamics(continuous, pair, v, tau))[0], 1e-12);
+    EXPECT_NEAR((*forward_dynamics(revolute, workspace(revolute), angle, v, tau))[0],
+                (*forward_dynamics(continuous, workspace(continuous), pair, v, tau))[0], 1e-12);
   }
 }
 
