@@ -30,10 +30,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(
     Values, NumberFormat,
-    ::testing::Values(Case{1.0, "1.0", "1"}, Case{-0.0, "-0.0", "-0"}, Case{0.0, "0.0", "0"},
-                      Case{0.25, "0.25", "0.25"}, Case{-9.81, "-9.81", "-9.81"},
-                      Case{0.1 + 0.2, "0.30000000000000004", "0.30000000000000004"},
-                      Case{123456.789, "123456.789", "123456.789"},
+    ::testing::Values(Case{-0.0, "-0.0", "-0"}, Case{123456.789, "123456.789", "123456.789"},
                       // exponent form from 1e16 upwards
                       Case{1e16, "1e16", "10000000000000000"},
                       Case{9999999999999998.0, "9999999999999998.0", "9999999999999998"},
@@ -69,13 +66,6 @@ TEST(NumberFormat, RoundTripsRandomValues) {
       EXPECT_EQ(std::strtod(format_plain(value).c_str(), nullptr), value) << format_plain(value);
     }
   }
-}
-
-TEST(NumberFormat, DebugList) {
-  std::string out;
-  const double values[] = {1.0, -0.5, 1e-7};
-  append_debug_list(out, values, 3);
-  EXPECT_EQ(out, "[1.0, -0.5, 1e-7]");
 }
 
 }  // namespace

@@ -16,11 +16,6 @@ TEST(Xml, LocalNamesNamespacesAndAttributes) {
   EXPECT_EQ(robot.namespace_uri(), "urn:x");
   EXPECT_EQ(robot.attribute("name"), "r");
   EXPECT_EQ(robot.attribute("extra"), std::nullopt);  // only unprefixed attributes count
-  std::vector<std::string_view> names;
-  for (const XmlElement child : robot.children()) names.push_back(child.local_name());
-  EXPECT_EQ(names, (std::vector<std::string_view>{"link", "joint", "link"}));
-  EXPECT_EQ(robot.first_child("link")->attribute("name"), "a");
-  EXPECT_EQ(robot.first_child("missing"), std::nullopt);
   EXPECT_EQ(document->element_count(), 4u);
   EXPECT_EQ(robot.debug_text(),
             "Element { tag_name: {urn:x}robot, attributes: [Attribute { name: name, value: \"r\" }, "
@@ -33,9 +28,7 @@ TEST(Xml, ErrorsCarryAPosition) {
     const char* text;
     const char* start;
   } cases[] = {
-      {"<!DOCTYPE robot [<!ENTITY a 'b'>]><robot/>", "a document type declaration is not allowed at 1:"},
       {"<robot>\n  <link></robot>", "mismatched tag at 2:"},
-      {"", "no element found at 1:1"},
       {"<robot/><robot/>", "junk after document element at 1:9"},
   };
   for (const auto& c : cases) {
@@ -44,7 +37,6 @@ TEST(Xml, ErrorsCarryAPosition) {
     EXPECT_TRUE(document.error().starts_with(c.start)) << document.error();
   }
 }
-
 
 TEST(Paths, Utf8) {
   EXPECT_TRUE(is_valid_utf8("plain \u00e9\u20ac\U0001F600"));

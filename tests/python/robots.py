@@ -5,7 +5,6 @@ import numpy as np
 from kinetra import Frame, FrameType, Inertia, JointModelRX, JointModelRY, JointModelRZ, Model, SE3
 
 FACTORIES = (JointModelRX, JointModelRY, JointModelRZ)
-AXES = np.eye(3)
 
 
 def rotation(axis, angle):
@@ -37,29 +36,15 @@ def se3(h):
 
 
 class RevoluteTree:
-    """A random chain or tree of revolute joints about x, y or z with random placements
-    and bodies; keeps its own description for independent computations."""
+    """A random chain or tree of revolute joints about x, y or z with random placements and bodies."""
 
     def __init__(self, seed, joints, chain=True):
         rng = np.random.default_rng(seed)
         self.model = Model()
-        self.parents, self.placements, self.axes = [0], [np.eye(4)], [None]
         for i in range(1, joints + 1):
             parent = i - 1 if chain else int(rng.integers(0, i))
-            axis = int(rng.integers(0, 3))
-            placement = random_placement(rng)
-            self.model.add_joint(parent, FACTORIES[axis](), se3(placement), f"joint{i}")
+            self.model.add_joint(parent, FACTORIES[int(rng.integers(0, 3))](), se3(random_placement(rng)),
+                                 f"joint{i}")
             mass, com, inertia = random_body(rng)
             self.model.add_frame(Frame(f"body{i}", i, 0, SE3.Identity(), FrameType.Body,
                                        Inertia(mass, com, inertia)), True)
-            self.parents.append(parent)
-            self.placements.append(placement)
-            self.axes.append(AXES[axis])
-
-    def world(self, q):
-        """World placements as products of 4x4 matrices."""
-        out = [np.eye(4)]
-        for i in range(1, len(self.parents)):
-            motion = homogeneous(rotation(self.axes[i], q[i - 1]), np.zeros(3))
-            out.append(out[self.parents[i]] @ self.placements[i] @ motion)
-        return out

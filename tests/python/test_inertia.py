@@ -30,11 +30,6 @@ def test_constructor_stores_what_it_gets():
         (1.0, np.zeros(3), np.array([[1, 1e-15, 0], [0, 1, 0], [0, 0, 1.0]]), ValueError,
          "Input array must be symmetric"),
         (1.0, np.zeros(3), np.diag([1.0, np.nan, 1.0]), ValueError, "Input array must be symmetric"),
-        ("1", np.zeros(3), ZERO3, TypeError, "argument 'mass': must be real number, not str"),
-        (1.0, [0.0, 0.0, 0.0], ZERO3, TypeError,
-         "argument 'com': 'list' object cannot be converted to 'PyArray<T, D>'"),
-        (1.0, np.zeros(3), ZERO3.astype(np.float32), TypeError,
-         "argument 'inertia': 'ndarray' object cannot be converted to 'PyArray<T, D>'"),
     ],
 )
 def test_constructor_errors(mass, com, inertia, error, message):
@@ -60,14 +55,9 @@ def test_from_sphere_errors(mass, radius, name):
                                f"InertiaError: Invalid parameter: '{name}' must be positive.")
 
 
-def test_sum_of_zero_inertias_is_zero():
-    total = Inertia.zeros() + Inertia.zeros()
-    assert total.mass == 0.0
-    np.testing.assert_array_equal(total.com, np.zeros(3))
-    np.testing.assert_array_equal(total.inertia, ZERO3)
-
-
 def test_sum_matches_the_parallel_axis_theorem():
+    total = Inertia.zeros() + Inertia.zeros()  # no mass: no division by it
+    assert total.mass == 0.0 and not np.any(total.com) and not np.any(total.inertia)
     rng = np.random.default_rng(3)
     for _ in range(30):
         bodies = []

