@@ -1,7 +1,7 @@
 // The algorithm functions: forward kinematics, inverse and forward dynamics.
 #include "model/algorithms.hpp"
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/errors.hpp"
 #include "python/module.hpp"
 

@@ -1,7 +1,7 @@
 // Python class Inertia.
 #include "spatial/inertia.hpp"
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 
 namespace kinetra::python {

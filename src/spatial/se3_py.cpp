@@ -1,6 +1,6 @@
 // Python class SE3.
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 #include "base/random.hpp"
 #include "spatial/se3.hpp"
