@@ -18,13 +18,6 @@ Configuration Configuration::from_row_slice(std::span<const double> values) {
   return Configuration(std::vector<double>(values.begin(), values.end()));
 }
 
-Configuration Configuration::from_pyarray(const NdArrayView& array) {
-  std::vector<double> values;
-  values.reserve(array.size());
-  array.for_each([&](double x) { values.push_back(x); });
-  return Configuration(std::move(values));
-}
-
 Configuration Configuration::concat(std::span<const Configuration> parts) {
   std::size_t total = 0;
   for (const Configuration& part : parts) total += part.len();

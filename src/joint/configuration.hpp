@@ -7,8 +7,6 @@
 #include <variant>
 #include <vector>
 
-#include "spatial/array_view.hpp"
-
 namespace kinetra {
 
 class ThreadRng;
@@ -22,8 +20,6 @@ class Configuration {
   static Configuration zeros(std::size_t n) { return from_element(n, 0.0); }
   static Configuration from_element(std::size_t n, double value);
   static Configuration from_row_slice(std::span<const double> values);
-  // All elements in logical row-major order (last index fastest); never fails.
-  static Configuration from_pyarray(const NdArrayView& array);
   static Configuration concat(std::span<const Configuration> parts);
   // n values, value i uniform in [lower[i], upper[i]) with infinite bounds replaced
   // by -2 pi / 2 pi. An empty or non-finite range is an internal failure.

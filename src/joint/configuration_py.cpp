@@ -1,6 +1,6 @@
 // Python class Configuration: results of the algorithms; not constructible.
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 #include "joint/configuration.hpp"
 

@@ -1,7 +1,7 @@
 // Python classes JointType and JointModel, and the joint factories.
 #include "joint/joint.hpp"
 #include "joint/revolute.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 #include "python/module.hpp"
 

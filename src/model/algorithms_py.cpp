@@ -1,9 +1,7 @@
 // The algorithm functions: forward kinematics, inverse and forward dynamics.
-#include <vector>
-
 #include "model/algorithms.hpp"
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/errors.hpp"
 #include "python/module.hpp"
 
@@ -15,29 +13,9 @@ FunctionTable& algorithm_functions() {
   return table;
 }
 
-// An array's elements in logical row-major order: read in place when they are packed
-// and aligned, copied otherwise.
-class Values {
- public:
-  explicit Values(const NdArrayView& array) {
-    if (const auto packed = array.contiguous_span()) {
-      span_ = *packed;
-    } else {
-      copy_.reserve(array.size());
-      array.for_each([this](double x) { copy_.push_back(x); });
-      span_ = copy_;
-    }
-  }
-  std::span<const double> span() const { return span_; }
-
- private:
-  std::vector<double> copy_;
-  std::span<const double> span_;
-};
-
 std::expected<Configuration, std::string> run_rnea(const Model& model, Data& data, ArrayN q,
                                                    ArrayN v, ArrayN a) {
-  const Values qs(q), vs(v), as(a);
+  const RowMajorValues qs(q), vs(v), as(a);
   auto tau = inverse_dynamics(model, data, qs.span(), vs.span(), as.span());
   if (!tau) return std::unexpected("Error in inverse dynamics: " + display_text(tau.error()));
   return std::move(*tau);
@@ -45,7 +23,7 @@ std::expected<Configuration, std::string> run_rnea(const Model& model, Data& dat
 
 std::expected<Configuration, std::string> run_aba(const Model& model, Data& data, ArrayN q,
                                                   ArrayN v, ArrayN tau) {
-  const Values qs(q), vs(v), taus(tau);
+  const RowMajorValues qs(q), vs(v), taus(tau);
   auto qdd = forward_dynamics(model, data, qs.span(), vs.span(), taus.span());
   if (!qdd) return std::unexpected("Forward dynamics failed: " + display_text(qdd.error()));
   return std::move(*qdd);
@@ -66,7 +44,7 @@ Ref forward_kinematics_function() {
         if (model.nq() >= 2 && view.stride(0) != static_cast<std::ptrdiff_t>(sizeof(double))) {
           return std::unexpected("Failed to convert q to slice");
         }
-        const Values values(view);
+        const RowMajorValues values(view);
         const auto done = forward_kinematics(model, data, values.span());
         if (!done) return std::unexpected("Forward kinematics failed: " + display_text(done.error()));
         return {};

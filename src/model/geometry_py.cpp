@@ -1,7 +1,7 @@
 // Python classes GeometryObject, GeometryModel and GeometryData.
 #include "model/geometry.hpp"
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 #include "shapora/primitives.hpp"
 

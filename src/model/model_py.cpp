@@ -3,7 +3,7 @@
 #include "model/data.hpp"
 #include "model/model.hpp"
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 #include "python/module.hpp"
 

@@ -1,5 +1,9 @@
 #include "python/args.hpp"
 
+#include <algorithm>
+#include <deque>
+#include <stdexcept>
+
 #include "python/errors.hpp"
 
 namespace kinetra::python {
@@ -16,6 +20,43 @@ Signature::Signature(std::string qualified_name, std::vector<std::string> parame
     if (default_at == std::string::npos) required_ = names_.size();
     interned_.push_back(checked(PyUnicode_InternFromString(names_.back().c_str())));
   }
+}
+
+namespace {
+
+std::string count(std::size_t n, const std::string& noun) {
+  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
+}  // namespace
+
+void check_registration(const std::string& qualified_name, const std::vector<std::string>& params,
+                        std::size_t parameters, bool has_receiver, bool varargs,
+                        const Signature* previous) {
+  const std::string refused = "cannot register '" + qualified_name + "': ";
+  const auto starred = static_cast<std::size_t>(std::count_if(
+      params.begin(), params.end(), [](const std::string& p) { return p.starts_with('*'); }));
+  if (varargs && (params.size() != 1 || starred != 1)) {
+    throw std::logic_error(refused + "a callable taking VarArgs needs exactly one name, \"*name\"");
+  }
+  if (!varargs && starred != 0) {
+    throw std::logic_error(refused + "\"*name\" needs a callable whose only parameter is VarArgs");
+  }
+  if (!varargs && params.size() != parameters) {
+    throw std::logic_error(refused + count(params.size(), "parameter name") + " for " +
+                           count(parameters, "parameter") +
+                           (has_receiver ? " after the receiver" : ""));
+  }
+  if (previous != nullptr &&
+      (previous->qualified_name() != qualified_name || previous->parameters() != params)) {
+    throw std::logic_error(refused + "its lambda is already registered as '" +
+                           previous->qualified_name() + "'; give each registration its own lambda");
+  }
+}
+
+const Signature* keep_signature(Signature signature) {
+  static auto* signatures = new std::deque<Signature>;  // never destroyed
+  return &signatures->emplace_back(std::move(signature));
 }
 
 std::string Signature::text(bool with_self) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ class Signature {
   Signature(std::string qualified_name, std::vector<std::string> parameters);
 
   const std::string& qualified_name() const { return qualified_name_; }
+  // The parameters as written.
+  const std::vector<std::string>& parameters() const { return spelled_; }
   std::size_t size() const { return names_.size(); }
   const char* name(std::size_t i) const { return names_[i].c_str(); }
   bool has_varargs() const { return varargs_; }
@@ -40,5 +43,16 @@ class Signature {
   std::size_t required_ = 0;
   bool varargs_ = false;
 };
+
+// Refuses a registration whose names do not fit its callable: `parameters` is the
+// callable's parameter count after the receiver, `varargs` whether its last one collects
+// "*args". Also refuses a callable already registered (`previous`) under another name or
+// parameter list. Throws std::logic_error, which Python sees as PanicException.
+void check_registration(const std::string& qualified_name, const std::vector<std::string>& params,
+                        std::size_t parameters, bool has_receiver, bool varargs,
+                        const Signature* previous);
+
+// Keeps a signature for the rest of the process (it holds Python strings) at a stable address.
+const Signature* keep_signature(Signature signature);
 
 }  // namespace kinetra::python

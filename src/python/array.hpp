@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <span>
 
+#include "python/array_view.hpp"
 #include "python/ref.hpp"
-#include "spatial/array_view.hpp"
 
 namespace kinetra::python {
 

@@ -6,9 +6,11 @@
 // turned into a Python exception before returning to the interpreter.
 
 #include <cstddef>
+#include <string>
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "python/args.hpp"
 #include "python/convert.hpp"
@@ -54,12 +56,24 @@ PyCFunction as_cfunction(Fn* fn) {
   return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fn));
 }
 
-// The signature of each registered callable (one lambda type, one registration).
+// The signature of each registered callable. Trampolines find it by lambda type, so a
+// lambda type has one registration: registering it again is accepted only under the
+// same name and parameters (a retried registration).
 template <class F>
 inline const Signature* signature_of = nullptr;
-// The property name of a setter lambda, for "argument '{name}': ...".
-template <class F>
-inline const char* setter_name = "value";
+
+// Checks the names against F's parameters from First on (First = 1 skips the receiver)
+// and gives F its signature.
+template <class F, std::size_t First>
+const Signature* register_signature(std::string qualified_name, std::vector<std::string> params) {
+  static_assert(arity<F> >= First, "a method's first parameter is its receiver");
+  check_registration(qualified_name, params, arity<F> - First, First > 0,
+                     takes_varargs<F, First>(), signature_of<F>);
+  if (signature_of<F> == nullptr) {
+    signature_of<F> = keep_signature(Signature(std::move(qualified_name), std::move(params)));
+  }
+  return signature_of<F>;
+}
 
 // Holders for parameters First .. arity-1 of F.
 template <class F, std::size_t First, class = std::make_index_sequence<arity<F> - First>>
@@ -206,12 +220,13 @@ PyObject* property_get(PyObject* self, void*) noexcept {
   });
 }
 
+// `closure` is the name of the new value in conversion errors, per registration.
 template <Callable F>
-int property_set(PyObject* self, PyObject* value, void*) noexcept {
+int property_set(PyObject* self, PyObject* value, void* closure) noexcept {
   return guarded<int>(-1, [&] {
     if (value == nullptr) raise(PyExc_AttributeError, "can't delete attribute");
     ArgHolder<Param<F, 1>> converted;
-    load_named(converted, value, setter_name<F>);  // the value first, then the receiver
+    load_named(converted, value, static_cast<const char*>(closure));  // value, then receiver
     auto holders = std::make_tuple(load_receiver<F>(self), std::move(converted));
     invoke<F>(holders);
     return 0;

@@ -80,8 +80,8 @@ class ClassDef {
 
   template <Callable F>
   ClassDef& constructor(std::vector<std::string> params, F) {
-    signature_of<F> = keep(Signature(name_ + ".__new__", std::move(params)));
-    constructor_signature_ = signature_of<F>->text(false);
+    const Signature* signature = register_signature<F, 0>(name_ + ".__new__", std::move(params));
+    constructor_signature_ = signature->text(false);
     slots_.push_back({Py_tp_new, reinterpret_cast<void*>(&constructor_new<T, F>)});
     has_constructor_ = true;
     return *this;
@@ -91,12 +91,12 @@ class ClassDef {
   // (shared claim) or `T&` (exclusive claim).
   template <Callable F>
   ClassDef& method(const char* name, std::vector<std::string> params, F, std::string doc = {}) {
-    signature_of<F> = keep(Signature(name_ + "." + name, std::move(params)));
+    const std::string text =
+        register_signature<F, 1>(name_ + "." + name, std::move(params))->text(true);
     if constexpr (arity<F> == 1) {
-      add_method(name, signature_of<F>->text(true), std::move(doc),
-                 as_cfunction(&method_noargs<F>), METH_NOARGS);
+      add_method(name, text, std::move(doc), as_cfunction(&method_noargs<F>), METH_NOARGS);
     } else {
-      add_method(name, signature_of<F>->text(true), std::move(doc),
+      add_method(name, text, std::move(doc),
                  as_cfunction(&method_fastcall<F>), METH_FASTCALL | METH_KEYWORDS);
     }
     return *this;
@@ -105,12 +105,13 @@ class ClassDef {
   template <Callable F>
   ClassDef& static_method(const char* name, std::vector<std::string> params, F,
                           std::string doc = {}) {
-    signature_of<F> = keep(Signature(name_ + "." + name, std::move(params)));
+    const std::string text =
+        register_signature<F, 0>(name_ + "." + name, std::move(params))->text(false);
     if constexpr (arity<F> == 0) {
-      add_method(name, signature_of<F>->text(false), std::move(doc),
-                 as_cfunction(&function_noargs<F>), METH_NOARGS | METH_STATIC);
+      add_method(name, text, std::move(doc), as_cfunction(&function_noargs<F>),
+                 METH_NOARGS | METH_STATIC);
     } else {
-      add_method(name, signature_of<F>->text(false), std::move(doc),
+      add_method(name, text, std::move(doc),
                  as_cfunction(&function_fastcall<F>), METH_FASTCALL | METH_KEYWORDS | METH_STATIC);
     }
     return *this;
@@ -118,7 +119,8 @@ class ClassDef {
 
   template <Callable G>
   ClassDef& property(const char* name, G, std::string doc = {}) {
-    add_property(name, &property_get<G>, nullptr, std::move(doc));
+    static_assert(arity<G> == 1, "a getter takes only its receiver");
+    add_property(name, &property_get<G>, nullptr, std::move(doc), nullptr);
     return *this;
   }
 
@@ -126,13 +128,16 @@ class ClassDef {
   template <Callable G, Callable S>
   ClassDef& property(const char* name, G, S, std::string doc = {},
                      const char* value_name = nullptr) {
-    setter_name<S> = value_name != nullptr ? value_name : name;
-    add_property(name, &property_get<G>, &property_set<S>, std::move(doc));
+    static_assert(arity<G> == 1, "a getter takes only its receiver");
+    static_assert(arity<S> == 2, "a setter takes its receiver and the new value");
+    add_property(name, &property_get<G>, &property_set<S>, std::move(doc),
+                 value_name != nullptr ? value_name : name);
     return *this;
   }
 
   template <Callable F>
   ClassDef& repr(F) {
+    static_assert(arity<F> == 1, "repr takes only its receiver");
     slots_.push_back({Py_tp_repr, reinterpret_cast<void*>(&repr_slot<F>)});
     return *this;
   }
@@ -161,6 +166,7 @@ class ClassDef {
   // `self[index]`: F(receiver, index); conversion errors name the argument `index`.
   template <Callable F>
   ClassDef& subscript(F) {
+    static_assert(arity<F> == 2, "subscript takes its receiver and the index");
     slots_.push_back({Py_mp_subscript, reinterpret_cast<void*>(&subscript_slot<F>)});
     return *this;
   }
@@ -203,13 +209,6 @@ class ClassDef {
     return false;
   }
 
-  static const Signature* keep(Signature signature) {
-    // Stable addresses; never destroyed, since they hold Python strings.
-    static auto* signatures = new std::deque<Signature>;
-    signatures->push_back(std::move(signature));
-    return &signatures->back();
-  }
-
   const char* keep_text(std::string text) {
     texts_.push_back(std::move(text));
     return texts_.back().c_str();
@@ -221,9 +220,11 @@ class ClassDef {
     methods_.push_back({name, function, flags, docstring});
   }
 
-  void add_property(const char* name, getter get, setter set, std::string doc) {
+  // `value_name` becomes the setter's closure.
+  void add_property(const char* name, getter get, setter set, std::string doc,
+                    const char* value_name) {
     getsets_.push_back({name, get, set, doc.empty() ? nullptr : keep_text(std::move(doc)),
-                        nullptr});
+                        const_cast<char*>(value_name)});
   }
 
   explicit ClassDef(const char* name) : name_(name) { class_name<T> = keep_text(name_); }

@@ -3,8 +3,6 @@
 #include <exception>
 #include <new>
 
-#include "base/panic.hpp"
-
 namespace kinetra::python {
 
 void throw_python_error() {

@@ -30,8 +30,8 @@ inline void checked(int status) {
 PyObject* panic_exception_type();
 
 // Call from inside a catch block: maps the exception in flight to a Python
-// exception (Panic and unknown exceptions to PanicException, bad_alloc to
-// MemoryError). Never throws.
+// exception (bad_alloc to MemoryError; any other std::exception, the core's Panic
+// among them, and unknown exceptions to PanicException). Never throws.
 void set_python_error_from_current_exception() noexcept;
 
 // Runs f, returning its result, or `failure` with a Python exception set when it throws.

@@ -23,9 +23,9 @@ class FunctionTable {
   // A new function object for `f` with the text signature "name(params)".
   template <Callable F>
   Ref function(const char* name, std::vector<std::string> params, F, std::string doc = {}) {
-    signature_of<F> = &signatures_.emplace_back(name, std::move(params));
+    const Signature* signature = register_signature<F, 0>(name, std::move(params));
     const std::string& docstring =
-        texts_.emplace_back(name + signature_of<F>->text(false) + "\n--\n\n" + doc);
+        texts_.emplace_back(name + signature->text(false) + "\n--\n\n" + doc);
     PyMethodDef def{};
     if constexpr (arity<F> == 0) {
       def = {name, as_cfunction(&function_noargs<F>), METH_NOARGS, docstring.c_str()};
@@ -41,7 +41,6 @@ class FunctionTable {
   Ref make(PyMethodDef& def);
 
   const char* module_name_;
-  std::deque<Signature> signatures_;
   std::deque<std::string> texts_;
   std::deque<PyMethodDef> defs_;
 };

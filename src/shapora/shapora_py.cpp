@@ -1,6 +1,6 @@
 // Python classes of kinetra.shapora.
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 #include "shapora/primitives.hpp"
 

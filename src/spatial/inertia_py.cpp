@@ -1,10 +1,33 @@
 // Python class Inertia.
 #include "spatial/inertia.hpp"
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 
 namespace kinetra::python {
+namespace {
+
+// Exactly one dimension of length 3, read by logical index.
+std::expected<Vector3D, std::string> vector3d_from_array(const NdArrayView& array) {
+  if (array.ndim() != 1 || array.dim(0) != 3) {
+    return std::unexpected("Input array must be one-dimensional with length 3.");
+  }
+  return Vector3D(array.at(0), array.at(1), array.at(2));
+}
+
+// A (3, 3) array; the core checks symmetry.
+std::expected<Symmetric3, std::string> symmetric3_from_array(const NdArrayView& array) {
+  if (array.ndim() != 2 || array.dim(0) != 3 || array.dim(1) != 3) {
+    return std::unexpected("Input array must be of shape (3, 3)");
+  }
+  std::array<double, 9> rows{};
+  for (std::ptrdiff_t i = 0; i < 3; ++i) {
+    for (std::ptrdiff_t j = 0; j < 3; ++j) rows[i * 3 + j] = array.at(i, j);
+  }
+  return Symmetric3::from_rows(rows);
+}
+
+}  // namespace
 
 Ref inertia_class() {
   static ClassDef<Inertia>& def =
@@ -13,9 +36,9 @@ Ref inertia_class() {
           .constructor({"mass", "com", "inertia"},
                        [](double mass, ArrayN com,
                           ArrayN inertia) -> std::expected<Inertia, std::string> {
-                         const auto c = Vector3D::from_pyarray(com);
+                         const auto c = vector3d_from_array(com);
                          if (!c) return std::unexpected(c.error());
-                         const auto i = Symmetric3::from_pyarray(inertia);
+                         const auto i = symmetric3_from_array(inertia);
                          if (!i) return std::unexpected(i.error());
                          return Inertia(mass, *c, *i);
                        })

@@ -59,29 +59,14 @@ bool is_orthogonal(const SpatialRotation& r) {
   return true;
 }
 
-std::expected<Vector3D, std::string> translation_from_array(const NdArrayView& translation) {
-  if (translation.dim(0) != 3) {
-    return std::unexpected("Invalid input size. Expected a translation of shape (3,), got " +
-                           std::to_string(translation.dim(0)) + ".");
-  }
-  return Vector3D(translation.at(0), translation.at(1), translation.at(2));
-}
-
-std::expected<SE3, std::string> se3_from_arrays(const NdArrayView& rotation,
-                                                const NdArrayView& translation) {
-  if (rotation.dim(0) != 3 || rotation.dim(1) != 3) {
-    return std::unexpected("Invalid input size. Expected a rotation of shape (3,3), got [" +
-                           std::to_string(rotation.dim(0)) + ", " +
-                           std::to_string(rotation.dim(1)) + "]");
-  }
-  const auto p = translation_from_array(translation);
-  if (!p) return std::unexpected(p.error());
+std::expected<SE3, std::string> se3_from_rows(std::span<const double, 9> rotation,
+                                              const Vector3D& translation) {
   SpatialRotation r;
-  for (std::ptrdiff_t i = 0; i < 3; ++i) {
-    for (std::ptrdiff_t j = 0; j < 3; ++j) r(i, j) = rotation.at(i, j);
+  for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t j = 0; j < 3; ++j) r(i, j) = rotation[i * 3 + j];
   }
   if (!is_orthogonal(r)) return std::unexpected("The rotation matrix is not orthogonal.");
-  return SE3(r, *p);
+  return SE3(r, translation);
 }
 
 std::string debug_text(const SE3& transform) {

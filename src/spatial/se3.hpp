@@ -2,9 +2,9 @@
 
 #include <concepts>
 #include <expected>
+#include <span>
 #include <string>
 
-#include "spatial/array_view.hpp"
 #include "spatial/rotation.hpp"
 #include "spatial/transform.hpp"
 #include "spatial/vector3d.hpp"
@@ -50,12 +50,10 @@ class SE3 {
 // 1e-6 or a relative tolerance of one machine epsilon (reflections pass).
 bool is_orthogonal(const SpatialRotation& r);
 
-// An SE3 from a (3, 3) rotation array and a (3,) translation array, with the shape
-// and orthogonality checks of the Python constructor; the values are kept as given.
-std::expected<SE3, std::string> se3_from_arrays(const NdArrayView& rotation,
-                                                const NdArrayView& translation);
-// The translation check shared by the constructor and the translation setter.
-std::expected<Vector3D, std::string> translation_from_array(const NdArrayView& translation);
+// An SE3 from a rotation given row by row, refused unless it is orthogonal; the values
+// are kept as given.
+std::expected<SE3, std::string> se3_from_rows(std::span<const double, 9> rotation,
+                                              const Vector3D& translation);
 
 // A value that a rigid transform can move into the transform's parent frame.
 template <class T>

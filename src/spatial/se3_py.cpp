@@ -1,12 +1,38 @@
 // Python class SE3.
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 #include "base/random.hpp"
 #include "spatial/se3.hpp"
 
 namespace kinetra::python {
 namespace {
+
+// The translation check shared by the constructor and the translation setter.
+std::expected<Vector3D, std::string> translation_from_array(const NdArrayView& translation) {
+  if (translation.dim(0) != 3) {
+    return std::unexpected("Invalid input size. Expected a translation of shape (3,), got " +
+                           std::to_string(translation.dim(0)) + ".");
+  }
+  return Vector3D(translation.at(0), translation.at(1), translation.at(2));
+}
+
+// A (3, 3) rotation and a (3,) translation; the core checks orthogonality.
+std::expected<SE3, std::string> se3_from_arrays(const NdArrayView& rotation,
+                                                const NdArrayView& translation) {
+  if (rotation.dim(0) != 3 || rotation.dim(1) != 3) {
+    return std::unexpected("Invalid input size. Expected a rotation of shape (3,3), got [" +
+                           std::to_string(rotation.dim(0)) + ", " +
+                           std::to_string(rotation.dim(1)) + "]");
+  }
+  const auto p = translation_from_array(translation);
+  if (!p) return std::unexpected(p.error());
+  std::array<double, 9> rows{};
+  for (std::ptrdiff_t i = 0; i < 3; ++i) {
+    for (std::ptrdiff_t j = 0; j < 3; ++j) rows[i * 3 + j] = rotation.at(i, j);
+  }
+  return se3_from_rows(rows, *p);
+}
 
 std::array<double, 16> homogeneous_rows(const SE3& t) {
   std::array<double, 16> rows{};

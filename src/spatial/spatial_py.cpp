@@ -1,6 +1,6 @@
 // Python classes of the spatial algebra.
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 #include "base/number_format.hpp"
 #include "spatial/vector3d.hpp"

@@ -7,16 +7,15 @@
 
 namespace kinetra {
 
-std::expected<Symmetric3, std::string> Symmetric3::from_pyarray(const NdArrayView& a) {
-  if (a.ndim() != 2 || a.dim(0) != 3 || a.dim(1) != 3) {
-    return std::unexpected("Input array must be of shape (3, 3)");
-  }
-  for (std::ptrdiff_t i = 0; i < 3; ++i) {
-    for (std::ptrdiff_t j = 0; j < 3; ++j) {
-      if (!(a.at(i, j) == a.at(j, i))) return std::unexpected("Input array must be symmetric");
+std::expected<Symmetric3, std::string> Symmetric3::from_rows(std::span<const double, 9> rows) {
+  for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t j = 0; j < 3; ++j) {
+      if (!(rows[i * 3 + j] == rows[j * 3 + i])) {
+        return std::unexpected("Input array must be symmetric");
+      }
     }
   }
-  return Symmetric3(a.at(0, 0), a.at(1, 1), a.at(2, 2), a.at(0, 1), a.at(0, 2), a.at(1, 2));
+  return Symmetric3(rows[0], rows[4], rows[8], rows[1], rows[2], rows[5]);
 }
 
 Symmetric3 Symmetric3::skew_square(const Vector3D& v) {

@@ -2,9 +2,9 @@
 
 #include <array>
 #include <expected>
+#include <span>
 #include <string>
 
-#include "spatial/array_view.hpp"
 #include "spatial/rotation.hpp"
 #include "spatial/vector3d.hpp"
 
@@ -19,8 +19,8 @@ class Symmetric3 {
 
   static constexpr Symmetric3 zero() { return {}; }
   static constexpr Symmetric3 identity() { return {1, 1, 1, 0, 0, 0}; }
-  // A (3, 3) array that equals its transpose exactly.
-  static std::expected<Symmetric3, std::string> from_pyarray(const NdArrayView& array);
+  // A 3x3 matrix given row by row that equals its transpose exactly.
+  static std::expected<Symmetric3, std::string> from_rows(std::span<const double, 9> rows);
   // [v]x [v]x = v v^T - (v . v) I.
   static Symmetric3 skew_square(const Vector3D& v);
 

@@ -2,7 +2,7 @@
 #include <tuple>
 
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/class_def.hpp"
 #include "base/panic.hpp"
 #include "spatial/symmetric3.hpp"

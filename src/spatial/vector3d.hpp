@@ -1,11 +1,8 @@
 #pragma once
 
 #include <array>
-#include <expected>
 #include <span>
 #include <string>
-
-#include "spatial/array_view.hpp"
 
 namespace kinetra {
 
@@ -20,9 +17,6 @@ class Vector3D {
   static constexpr Vector3D x() { return {1.0, 0.0, 0.0}; }
   static constexpr Vector3D y() { return {0.0, 1.0, 0.0}; }
   static constexpr Vector3D z() { return {0.0, 0.0, 1.0}; }
-
-  // Accepts exactly one dimension of length 3, read by logical index.
-  static std::expected<Vector3D, std::string> from_pyarray(const NdArrayView& array);
 
   constexpr double operator[](std::size_t i) const { return data_[i]; }
   constexpr double& operator[](std::size_t i) { return data_[i]; }

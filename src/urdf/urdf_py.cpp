@@ -1,5 +1,5 @@
 // The Python function build_models_from_urdf.
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/module.hpp"
 #include "urdf/reader.hpp"
 

@@ -26,14 +26,6 @@ void expect_panic(auto&& f, const std::string& fragment) {
   }
 }
 
-TEST(Configuration, FromArrayReadsLogicalRowMajorOrder) {
-  const double data[] = {1, 2, 3, 4};
-  const std::ptrdiff_t shape[] = {2, 2}, rows[] = {16, 8}, cols[] = {8, 16};
-  const char* base = reinterpret_cast<const char*>(data);
-  EXPECT_EQ(Configuration::from_pyarray(NdArrayView(base, shape, rows)), values({1, 2, 3, 4}));
-  EXPECT_EQ(Configuration::from_pyarray(NdArrayView(base, shape, cols)), values({1, 3, 2, 4}));
-}
-
 TEST(Configuration, ConcatRowsAndUpdate) {
   const Configuration parts[] = {values({1}), values({}), values({2, 3})};
   Configuration c = Configuration::concat(parts);

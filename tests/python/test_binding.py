@@ -223,3 +223,30 @@ def test_setter_converts_before_claiming(probe):
 
     counter.value = ReadsFirst()
     assert counter.value == 2.0
+
+
+# ---- registrations ---------------------------------------------------------------
+
+@pytest.mark.parametrize(
+    "kind, message",
+    [
+        ("function", "cannot register 'f': 4 parameter names for 1 parameter"),
+        ("varargs", "cannot register 'g': a callable taking VarArgs needs exactly one name"),
+        ("static_method", "cannot register 'Scratch.make': 0 parameter names for 1 parameter"),
+        ("method", "cannot register 'Scratch.m': 2 parameter names for 1 parameter after the receiver"),
+        ("constructor", "cannot register 'Scratch.__new__': 1 parameter name for 0 parameters"),
+        ("function_twice", "cannot register 'second': its lambda is already registered as 'first'"),
+        ("method_twice", "cannot register 'Scratch.second': its lambda is already registered as "
+                         "'Scratch.first'"),
+    ],
+)
+def test_bad_registrations_are_refused(probe, kind, message):
+    with pytest.raises(probe.PanicException) as info:
+        probe.register_badly(kind)
+    assert str(info.value).startswith(message)
+
+
+@pytest.mark.parametrize("name", ["value", "alias"])
+def test_a_shared_setter_names_its_own_property(probe, name):
+    with pytest.raises(TypeError, match=f"^argument '{name}': "):
+        setattr(probe.Counter(1), name, "x")

@@ -111,8 +111,16 @@ def test_fresh_processes(args, output):
 
 
 def test_core_files_do_not_include_python_or_numpy():
-    pattern = re.compile(r'#\s*include\s*[<"](Python\.h|numpy/|python/)')
+    pattern = re.compile(r'#\s*include\s*[<"](Python\.h|numpy/|python/|module/)')
     offenders = [str(path.relative_to(ROOT)) for path in sorted((ROOT / "src").rglob("*"))
                  if path.suffix in {".cpp", ".hpp"} and not path.name.endswith("_py.cpp")
-                 and path.parent.name != "python" and pattern.search(path.read_text())]
+                 and path.parent.name not in {"python", "module"} and pattern.search(path.read_text())]
+    assert offenders == []
+
+
+def test_toolkit_includes_nothing_of_the_core():
+    core = {path.name for path in (ROOT / "src").iterdir() if path.is_dir()} - {"python", "module"}
+    include = re.compile(r'#\s*include\s*"([^/"]+)/')
+    offenders = [f"{path.name}: {folder}" for path in sorted((ROOT / "src" / "python").iterdir())
+                 for folder in include.findall(path.read_text()) if folder in core]
     assert offenders == []

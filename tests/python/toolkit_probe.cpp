@@ -20,6 +20,9 @@ struct Counter {
 
 enum class Mode { Off = 0, On = 1 };
 
+constexpr auto get_value = [](const Counter& self) { return self.value; };
+constexpr auto set_value = [](Counter& self, double value) { self.value = value; };
+
 Ref counter_class() {
   static ClassDef<Counter>& def =
       ClassDef<Counter>::define("Counter")
@@ -67,9 +70,8 @@ Ref counter_class() {
                     const double values[6] = {self.value, 1, 2, 3, 4, 5};
                     return new_matrix(2, 3, values, MemoryOrder::ColumnMajor);
                   })
-          .property(
-              "value", [](const Counter& self) { return self.value; },
-              [](Counter& self, double value) { self.value = value; })
+          .property("value", get_value, set_value)
+          .property("alias", get_value, set_value)  // one setter, each error names its own
           .property("doubled", [](const Counter& self) { return 2 * self.value; })
           .add([](const Counter& a, const Counter& b) { return Counter{a.value + b.value}; })
           .multiply([](const Counter& a, double s) { return Counter{a.value * s}; })
@@ -83,6 +85,28 @@ Ref mode_class() {
   static ClassDef<Mode>& def =
       ClassDef<Mode>::define("Mode").enumeration({{"Off", Mode::Off}, {"On", Mode::On}});
   return def.type();
+}
+
+// Registrations the toolkit must refuse, by kind; each one throws.
+struct Scratch {};
+constexpr auto reused = [](double x) { return x; };
+constexpr auto reused_method = [](const Scratch&) { return 0.0; };
+
+void register_badly(const std::string& kind) {
+  static FunctionTable& functions = FunctionTable::define("toolkit_probe");
+  ClassDef<Scratch>& scratch = ClassDef<Scratch>::define("Scratch");
+  if (kind == "function") functions.function("f", {"a", "b", "c", "d"}, [](double a) { return a; });
+  if (kind == "varargs") functions.function("g", {"a"}, [](VarArgs a) { return a.size(); });
+  if (kind == "static_method") scratch.static_method("make", {}, [](double a) { return a; });
+  if (kind == "method") scratch.method("m", {"a", "b"}, [](const Scratch&, double a) { return a; });
+  if (kind == "constructor") scratch.constructor({"a"}, [] { return Scratch{}; });
+  if (kind == "function_twice") {
+    functions.function("first", {"x"}, reused);
+    functions.function("second", {"x"}, reused);
+  }
+  if (kind == "method_twice") {
+    scratch.method("first", {}, reused_method).method("second", {}, reused_method);
+  }
 }
 
 PyModuleDef probe_def = {PyModuleDef_HEAD_INIT, "toolkit_probe", "", 0, nullptr,
@@ -114,6 +138,9 @@ PyMODINIT_FUNC PyInit_toolkit_probe() {
                       return on ? Mode::On : Mode::Off;
                     }));
     register_object(m, "nothing", functions.function("nothing", {}, [] {}));
+    register_object(m, "register_badly",
+                    functions.function("register_badly", {"kind"},
+                                       [](std::string kind) { register_badly(kind); }));
     checked(PyObject_SetAttrString(m, "PanicException", panic_exception_type()));
     return module.release();
   });

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "python/array.hpp"
-#include "python/bindings.hpp"
+#include "module/bindings.hpp"
 #include "python/errors.hpp"
 #include "python/module.hpp"
 #include "spatial/gravity.hpp"

@@ -1,7 +1,7 @@
 #pragma once
 
 // The Python classes of each subsystem, created on first use. Each subsystem's
-// *_py.cpp defines its entries.
+// *_py.cpp defines its entries; kinetra_module.cpp registers them.
 
 #include "python/ref.hpp"
 

@@ -5,8 +5,9 @@
 #include <cstring>
 #include <optional>
 #include <span>
+#include <vector>
 
-namespace kinetra {
+namespace kinetra::python {
 
 // A read-only view of an n-dimensional array of f64 given by a data pointer, a
 // shape and byte strides (any layout: transposed, sliced, negative strides,
@@ -75,4 +76,26 @@ class NdArrayView {
   std::span<const std::ptrdiff_t> strides_;
 };
 
-}  // namespace kinetra
+// An array's elements in logical row-major order: read in place when they are packed
+// and aligned, copied otherwise.
+class RowMajorValues {
+ public:
+  explicit RowMajorValues(const NdArrayView& array) {
+    if (const auto packed = array.contiguous_span()) {
+      span_ = *packed;
+    } else {
+      copy_.reserve(array.size());
+      array.for_each([this](double x) { copy_.push_back(x); });
+      span_ = copy_;
+    }
+  }
+  RowMajorValues(const RowMajorValues&) = delete;
+  RowMajorValues& operator=(const RowMajorValues&) = delete;
+  std::span<const double> span() const { return span_; }
+
+ private:
+  std::vector<double> copy_;
+  std::span<const double> span_;
+};
+
+}  // namespace kinetra::python
