@@ -115,8 +115,10 @@ PY_DIRS := tests benchmarks examples tools
 format: $(VENV)/.dev
 	$(VENV)/bin/clang-format -i $(CXX_SOURCES)
 
+# Names each file that needs formatting once (its first difference); `make format` fixes all.
 format-check: $(VENV)/.dev
-	$(VENV)/bin/clang-format --dry-run -Werror $(CXX_SOURCES)
+	@$(VENV)/bin/clang-format --dry-run -Werror --ferror-limit=1 $(CXX_SOURCES) || \
+	  { echo "C++ sources differ from .clang-format: run make format"; exit 1; }
 
 lint: $(VENV)/.dev
 	$(VENV)/bin/ruff check $(PY_DIRS)
