@@ -9,7 +9,7 @@ SYS_PACKAGES := libgtest-dev libexpat1-dev
 # Everything the build reads; the extension is rebuilt (incrementally) when any of it changes.
 SOURCES := $(shell find src -name '*.cpp' -o -name '*.hpp' 2>/dev/null) CMakeLists.txt pyproject.toml
 
-.PHONY: all demo test test-python test-cpp bench build sysdeps clean format sanitize fuzz
+.PHONY: all demo test test-python test-cpp bench build sysdeps clean format format-check lint sanitize fuzz
 
 all: build
 
@@ -25,6 +25,13 @@ $(VENV)/.built: $(VENV)/.ready $(SOURCES)
 	@touch $@
 
 build: $(VENV)/.built
+
+# The formatter and linter: the `dev` extra of pyproject.toml, pinned there so that every
+# machine formats alike. Installed into .venv without building the project.
+$(VENV)/.dev: pyproject.toml | $(VENV)/.ready
+	$(PIP) install $$($(PY) -c 'import tomllib; \
+	  print(" ".join(tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]["dev"]))')
+	@touch $@
 
 sysdeps:
 	@missing=""; \
@@ -78,25 +85,43 @@ sanitize: $(VENV)/.ready sysdeps
 	  $(PY) -m pytest -q -p no:cacheprovider
 
 # Coverage-guided fuzzing of the URDF reader with libFuzzer (clang 16 or newer, for
-# std::expected), under ASan and UBSan, starting from the project's URDF files.
-# FUZZ_SECONDS sets the time.
+# std::expected), under ASan and UBSan, starting from the project's URDF files and, when
+# it lies beside the work tree, the shared robot collection. FUZZ_SECONDS sets the time.
 FUZZ_BUILD := build/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_CXX ?= clang++-16
+FUZZ_SEEDS := $(wildcard examples/robot/*.urdf ../shared/robots/*.urdf)
 fuzz: $(VENV)/.ready sysdeps
-	@command -v $(FUZZ_CXX) >/dev/null || \
-	  { [ "$$(id -u)" = 0 ] && apt-get install -y -qq clang-16 libclang-rt-16-dev; } || \
-	  { echo "fuzz needs clang 16: sudo apt-get install clang-16 libclang-rt-16-dev"; exit 1; }
+	@if ! command -v $(FUZZ_CXX) >/dev/null; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    apt-get update -qq && \
+	    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang-16 libclang-rt-16-dev; \
+	  else \
+	    echo "fuzz needs clang 16: sudo apt-get install clang-16 libclang-rt-16-dev"; exit 1; \
+	  fi; \
+	fi
 	CXX=$(FUZZ_CXX) $(VENV)/bin/cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV)/bin/ninja) \
 	  -DKINETRA_PYTHON=OFF -DKINETRA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	$(VENV)/bin/cmake --build $(FUZZ_BUILD)
 	mkdir -p $(FUZZ_BUILD)/corpus
-	cp examples/robot/*.urdf tests/python/urdf/*.urdf $(FUZZ_BUILD)/corpus/ 2>/dev/null || true
+	cp $(FUZZ_SEEDS) $(FUZZ_BUILD)/corpus/
 	$(FUZZ_BUILD)/urdf_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=4096 \
 	  -dict=tests/fuzz/urdf.dict $(FUZZ_BUILD)/corpus
 
-format:
-	clang-format -i $$(find src tests benchmarks -name '*.cpp' -o -name '*.hpp')
+# C++ sources for the formatter; Python sources for the linter.
+CXX_SOURCES = $(shell find src tests benchmarks -name '*.cpp' -o -name '*.hpp' -o -name '*.h')
+PY_DIRS := tests benchmarks examples tools
+
+format: $(VENV)/.dev
+	$(VENV)/bin/clang-format -i $(CXX_SOURCES)
+
+# Names each file that needs formatting once (its first difference); `make format` fixes all.
+format-check: $(VENV)/.dev
+	@$(VENV)/bin/clang-format --dry-run -Werror --ferror-limit=1 $(CXX_SOURCES) || \
+	  { echo "C++ sources differ from .clang-format: run make format"; exit 1; }
+
+lint: $(VENV)/.dev
+	$(VENV)/bin/ruff check $(PY_DIRS)
 
 clean:
 	rm -rf build $(VENV)

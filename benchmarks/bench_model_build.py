@@ -5,7 +5,6 @@ Run with `make bench`."""
 import statistics
 import time
 
-import kinetra
 from kinetra import Frame, FrameType, Inertia, JointModelRZ, Model, SE3
 
 

@@ -29,7 +29,7 @@ def main():
 
     print(f"{model.name}: nq={model.nq}, nv={model.nv}, {model.nframes} frames, "
           f"{collision.ngeoms} collision and {visual.ngeoms} visual objects")
-    for name, joint in zip(model.joint_names[1:], model.joint_models[1:]):
+    for name, joint in zip(model.joint_names[1:], model.joint_models[1:], strict=True):
         kind = repr(joint.joint_type).removeprefix("JointType.")
         print(f"  {name:<20}{kind:<12}nq={joint.nq} nv={joint.nv}")
     # FrameType values compare by identity only; compare their numbers instead.

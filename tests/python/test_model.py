@@ -22,7 +22,8 @@ def snapshot(model):
             [repr(f) for f in model.frames], [repr(i) for i in model.inertias])
 
 
-def body(name, joint, placement=SE3.Identity(), inertia=None, kind=FrameType.Body):
+def body(name, joint, placement=None, inertia=None, kind=FrameType.Body):
+    placement = SE3.Identity() if placement is None else placement
     return Frame(name, joint, 0, placement, kind, inertia or Inertia.FromSphere(1.0, 0.1))
 
 
@@ -180,7 +181,7 @@ def test_reentrant_index_cannot_read_a_model_add_joint_holds():
 
     class Sneaky:
         def __index__(self):
-            model.njoints  # reads the model that add_joint holds exclusively
+            _ = model.njoints  # reads the model that add_joint holds exclusively
             return 0
 
     with pytest.raises(RuntimeError, match="^Already mutably borrowed$"):

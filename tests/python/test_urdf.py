@@ -51,7 +51,7 @@ def visual(geometry='<sphere radius="1"/>', extra="", tag="visual"):
 
 
 def inertial(mass, com, rpy, entries):
-    values = " ".join(f'{n}="{v}"' for n, v in zip(("ixx", "ixy", "ixz", "iyy", "iyz", "izz"), entries))
+    values = " ".join(f'{n}="{v}"' for n, v in zip(("ixx", "ixy", "ixz", "iyy", "iyz", "izz"), entries, strict=True))
     return f'<inertial>{origin(com, rpy)}<mass value="{mass}"/><inertia {values}/></inertial>'
 
 
@@ -176,7 +176,7 @@ def test_long_chain_and_deep_nesting_load_in_a_child_process(tmp_path):
     assert deep_result == "deep 1 0 1 0" or deep_result.startswith("XML parsing error: ")
 
 
-O = {  # origins: xyz, rpy
+ORIGINS = {  # xyz, rpy
     "base": ((0.1, -0.2, 0.05), (0, 0, 0.3)), "fb": ((0, 0, -0.2), (0.1, 0, 0)), "arm": ((0, 0, 0.05),),
     "j": ((0, 0, 0.5), (0, 0.2, 0)), "f": ((0, 0, 0.5), (0.3, 0.2, 0.1)), "k": ((0, 0.1, 0), (0, 0, 0.7)),
     "base_v": ((0, 0, 0.1), (0.2, 0, 0)), "tool_c": ((0.01, 0.02, 0.03), (0.5, 0, 0)),
@@ -189,21 +189,21 @@ BODIES = {  # mass, centre of mass, rpy of the inertia axes, (ixx, ixy, ixz, iyy
     "hand": (0.4, (0.0, 0.0, 0.05), (0.1, 0.2, 0.3), (0.001, 0.0, 0.0, 0.002, 0.0, 0.003)),
 }
 TREE = robot(  # walk: base, arm (joint), arm (link), f, tool, k, hand, fb, plate
-    joint("k", "tool", "hand", "prismatic", origin(*O["k"])),  # along x by default
+    joint("k", "tool", "hand", "prismatic", origin(*ORIGINS["k"])),  # along x by default
     link("hand", inertial(*BODIES["hand"])),
-    link("tool", inertial(*BODIES["tool"]), visual('<box size="1 2 3"/>', origin(*O["tool_c"]), "collision")),
-    joint("f", "arm", "tool", "fixed", origin(*O["f"])),  # hangs from the link arm, not the joint arm
-    link("arm", origin(*O["arm"]), inertial(*BODIES["arm"])),
-    joint("arm", "base", "arm", "revolute", origin(*O["j"]), '<axis xyz="0 2 0"/>'),
-    joint("fb", "base", "plate", "fixed", origin(*O["fb"])),
+    link("tool", inertial(*BODIES["tool"]), visual('<box size="1 2 3"/>', origin(*ORIGINS["tool_c"]), "collision")),
+    joint("f", "arm", "tool", "fixed", origin(*ORIGINS["f"])),  # hangs from the link arm, not the joint arm
+    link("arm", origin(*ORIGINS["arm"]), inertial(*BODIES["arm"])),
+    joint("arm", "base", "arm", "revolute", origin(*ORIGINS["j"]), '<axis xyz="0 2 0"/>'),
+    joint("fb", "base", "plate", "fixed", origin(*ORIGINS["fb"])),
     link("plate", inertial(*BODIES["plate"])),
-    link("base", origin(*O["base"]), inertial(*BODIES["base"]), visual(extra=origin(*O["base_v"]))),
+    link("base", origin(*ORIGINS["base"]), inertial(*BODIES["base"]), visual(extra=origin(*ORIGINS["base_v"]))),
 )
 
 
 def test_frames_inertias_geometry_and_motion_of_a_tree(tmp_path):
     model, collision, visual_model = load(tmp_path, TREE)
-    p = {name: placement(*o) for name, o in O.items()}
+    p = {name: placement(*o) for name, o in ORIGINS.items()}
     fb, f, eye = p["base"] @ p["fb"], p["arm"] @ p["f"], np.eye(4)
     b, zero = {name: body(*v) for name, v in BODIES.items()}, (0.0, np.zeros(3), np.zeros((3, 3)))
     # a root link keeps its inertia; a link under a fixed joint leaves it unmoved on that joint's frame
