@@ -129,15 +129,7 @@ class Reader {
   // Links that no joint names as its child, ordered by name bytes. Also indexes the
   // links by name and refuses a link named as the child of two joints.
   Result<std::vector<XmlElement>> root_links() {
-    std::unordered_set<std::string_view> children;
     for (const XmlElement element : robot_.children()) {
-      if (links_.size() + joints_.size() == 0) {
-        std::size_t count = 0;
-        for ([[maybe_unused]] const XmlElement e : robot_.children()) ++count;
-        links_.reserve(count);
-        joints_.reserve(count);
-        children.reserve(count);
-      }
       if (element.local_name() == "link") {
         links_.push_back(element);
         const std::string_view name = name_or_empty(element);
@@ -149,6 +141,8 @@ class Reader {
         joints_.push_back(element);
       }
     }
+    std::unordered_set<std::string_view> children;
+    children.reserve(joints_.size());
     for (const XmlElement& joint : joints_) {
       const auto child = joint.first_child("child");
       if (!child) continue;
