@@ -18,14 +18,15 @@ namespace {
 
 Model arm() {
   constexpr double h = std::numbers::pi / 2;
-  const double joints[7][6] = {{0, 0, 0.333, 0, 0, 0},       {0, 0, 0, -h, 0, 0},
-                               {0, -0.316, 0, h, 0, 0},      {0.0825, 0, 0, h, 0, 0},
+  const double joints[7][6] = {{0, 0, 0.333, 0, 0, 0},        {0, 0, 0, -h, 0, 0},
+                               {0, -0.316, 0, h, 0, 0},       {0.0825, 0, 0, h, 0, 0},
                                {-0.0825, 0.384, 0, -h, 0, 0}, {0, 0, 0, h, 0, 0},
                                {0.088, 0, 0, h, 0, 0}};
   Model model = Model::new_empty();
   for (std::size_t i = 0; i < 7; ++i) {
     const double* j = joints[i];
-    const SE3 placement(SpatialRotation::from_euler_angles(j[3], j[4], j[5]), Vector3D(j[0], j[1], j[2]));
+    const SE3 placement(SpatialRotation::from_euler_angles(j[3], j[4], j[5]),
+                        Vector3D(j[0], j[1], j[2]));
     (void)model.add_joint(i, std::make_unique<JointModelRevolute>(Vector3D::z()), placement,
                           "joint" + std::to_string(i + 1));
     (void)model.add_frame(Frame{"link" + std::to_string(i + 1), i + 1, 0, SE3(), FrameType::Body,
@@ -42,9 +43,10 @@ Model chain(std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {
     (void)model.add_joint(i, std::make_unique<JointModelRevolute>(Vector3D::z()), step,
                           "joint" + std::to_string(i + 1));
-    (void)model.add_frame(Frame{"link" + std::to_string(i + 1), i + 1, 0, SE3(), FrameType::Body,
-                                Inertia(1.0, Vector3D(0, 0, 0.05), Symmetric3(0.01, 0.01, 0.005, 0, 0, 0))},
-                          true);
+    (void)model.add_frame(
+        Frame{"link" + std::to_string(i + 1), i + 1, 0, SE3(), FrameType::Body,
+              Inertia(1.0, Vector3D(0, 0, 0.05), Symmetric3(0.01, 0.01, 0.005, 0, 0, 0))},
+        true);
   }
   return model;
 }
@@ -75,9 +77,11 @@ Timings measure(const Model& model, int per_batch) {
   for (double& x : a) x = u(rng);
   Data data = model.create_data();
   volatile double sink = 0;
-  return {median_ns([&] { (void)forward_kinematics(model, data, q); }, 15, per_batch),
-          median_ns([&] { sink = sink + (*inverse_dynamics(model, data, q, v, a))[0]; }, 15, per_batch),
-          median_ns([&] { sink = sink + (*forward_dynamics(model, data, q, v, a))[0]; }, 15, per_batch)};
+  return {
+      median_ns([&] { (void)forward_kinematics(model, data, q); }, 15, per_batch),
+      median_ns([&] { sink = sink + (*inverse_dynamics(model, data, q, v, a))[0]; }, 15, per_batch),
+      median_ns([&] { sink = sink + (*forward_dynamics(model, data, q, v, a))[0]; }, 15,
+                per_batch)};
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ def ordered(n, order):
         chain = [links_part[0]]
         for i in range(1, links):
             chain += [links_part[i], joints_part[i - 1]]
-        body = [p for pair in zip(extras, chain) for p in pair] + extras[len(chain):]
+        body = [p for pair in zip(extras, chain, strict=False) for p in pair] + extras[len(chain):]
     head = ['<?xml version="1.0"?>\n<robot name="bench">\n',
             '<material name="m0"><color rgba="0.2 0.4 0.8 1"/></material>\n',
             '<material name="m1"><color rgba="0.8 0.8 0.8 1"/></material>\n']

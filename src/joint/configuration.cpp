@@ -66,8 +66,8 @@ Configuration Configuration::rows(std::size_t start, std::size_t count) const {
   return from_row_slice(row_slice(start, count));
 }
 
-std::expected<void, ConfigurationError> Configuration::update_rows(
-    std::size_t start, std::span<const double> values) {
+std::expected<void, ConfigurationError> Configuration::update_rows(std::size_t start,
+                                                                   std::span<const double> values) {
   if (start > values_.size() || values.size() > values_.size() - start) {
     panic("Matrix slicing out of bounds.");
   }

@@ -1,8 +1,8 @@
 // Python class Configuration: results of the algorithms; not constructible.
-#include "python/array.hpp"
-#include "module/bindings.hpp"
-#include "python/class_def.hpp"
 #include "joint/configuration.hpp"
+#include "module/bindings.hpp"
+#include "python/array.hpp"
+#include "python/class_def.hpp"
 
 namespace kinetra::python {
 

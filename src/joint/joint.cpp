@@ -18,8 +18,8 @@ std::string debug_text(const JointError& error) {
 
 void assert_coordinate_count(std::size_t left, std::size_t right, const char* explanation) {
   if (left == right) return;
-  panic(std::string("assertion `left == right` failed: ") + explanation + "\n  left: " +
-        std::to_string(left) + "\n right: " + std::to_string(right));
+  panic(std::string("assertion `left == right` failed: ") + explanation +
+        "\n  left: " + std::to_string(left) + "\n right: " + std::to_string(right));
 }
 
 }  // namespace kinetra

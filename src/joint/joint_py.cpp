@@ -8,13 +8,12 @@
 namespace kinetra::python {
 
 Ref joint_type_class() {
-  static ClassDef<JointType>& def =
-      ClassDef<JointType>::define("JointType")
-          .doc("Enum representing the type of joint.")
-          .enumeration({{"Continuous", JointType::Continuous},
-                        {"Fixed", JointType::Fixed},
-                        {"Prismatic", JointType::Prismatic},
-                        {"Revolute", JointType::Revolute}});
+  static ClassDef<JointType>& def = ClassDef<JointType>::define("JointType")
+                                        .doc("Enum representing the type of joint.")
+                                        .enumeration({{"Continuous", JointType::Continuous},
+                                                      {"Fixed", JointType::Fixed},
+                                                      {"Prismatic", JointType::Prismatic},
+                                                      {"Revolute", JointType::Revolute}});
   return def.type();
 }
 

@@ -19,7 +19,8 @@ SE3 JointModelPrismatic::transform(std::span<const double> q) const {
 
 std::expected<void, JointError> JointDataPrismatic::update(const JointModel& joint_model,
                                                            std::span<const double> q) {
-  assert_coordinate_count(q.size(), 1, "Prismatic joint data update expects a single position value.");
+  assert_coordinate_count(q.size(), 1,
+                          "Prismatic joint data update expects a single position value.");
   const MotionList axes = joint_model.get_axis();
   if (axes.size() != 1) return std::unexpected(JointError{"axis"});
   placement = translation_motion(axes[0].translation(), q[0]);

@@ -73,7 +73,8 @@ void aba_velocity_pass(const Model& model, Data& data, std::span<const double> q
   for (std::size_t i = 0; i < joints.size(); ++i) {
     const std::size_t nv = joints[i]->nv();
     Motion vj{};
-    for (std::size_t k = 0; k < nv; ++k) vj = vj + to_motion(columns[v_offset + k]) * v[v_offset + k];
+    for (std::size_t k = 0; k < nv; ++k)
+      vj = vj + to_motion(columns[v_offset + k]) * v[v_offset + k];
     const SE3& pMi = data.local_placements[i];
     const Motion velocity = i == 0 ? vj : motion_to_child(pMi, data.velocities[parents[i]]) + vj;
     data.velocities[i] = velocity;
@@ -104,7 +105,8 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
       u[c] = tau[v_offset + c] - dot(s, data.bias_forces[i]);
     }
     for (std::size_t r = 0; r < k; ++r) {
-      for (std::size_t c = 0; c < k; ++c) d[r * k + c] = dot(to_motion(columns[v_offset + r]), u_columns[c]);
+      for (std::size_t c = 0; c < k; ++c)
+        d[r * k + c] = dot(to_motion(columns[v_offset + r]), u_columns[c]);
     }
     if (!invert_positive(d, k, d_inverse.data())) {
       return std::unexpected(SingularJointError{i, model.joint_names()[i]});
@@ -152,7 +154,8 @@ Configuration aba_acceleration_pass(const Model& model, Data& data) {
                : motion_to_child(data.local_placements[i], data.accelerations[parents[i]]);
     const Motion a_prime = parent_acceleration + data.bias_accelerations[i];
     double rhs[kMaxDof], x[kMaxDof];
-    for (std::size_t c = 0; c < k; ++c) rhs[c] = data.u_values[i][c] - dot(a_prime, data.u_columns[i][c]);
+    for (std::size_t c = 0; c < k; ++c)
+      rhs[c] = data.u_values[i][c] - dot(a_prime, data.u_columns[i][c]);
     Motion acceleration = a_prime;
     for (std::size_t r = 0; r < k; ++r) {
       x[r] = 0.0;

@@ -5,9 +5,9 @@
 #include <string>
 #include <variant>
 
+#include "joint/configuration.hpp"
 #include "model/data.hpp"
 #include "model/model.hpp"
-#include "joint/configuration.hpp"
 
 namespace kinetra {
 

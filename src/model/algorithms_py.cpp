@@ -1,7 +1,7 @@
 // The algorithm functions: forward kinematics, inverse and forward dynamics.
 #include "model/algorithms.hpp"
-#include "python/array.hpp"
 #include "module/bindings.hpp"
+#include "python/array.hpp"
 #include "python/errors.hpp"
 #include "python/module.hpp"
 
@@ -46,41 +46,34 @@ Ref forward_kinematics_function() {
         }
         const RowMajorValues values(view);
         const auto done = forward_kinematics(model, data, values.span());
-        if (!done) return std::unexpected("Forward kinematics failed: " + display_text(done.error()));
+        if (!done)
+          return std::unexpected("Forward kinematics failed: " + display_text(done.error()));
         return {};
       });
 }
 
 Ref forward_dynamics_function() {
-  return algorithm_functions().function(
-      "forward_dynamics", {"model", "data", "q", "v", "tau"},
-      [](const Model& model, Data& data, ArrayN q, ArrayN v, ArrayN tau) {
-        return run_aba(model, data, q, v, tau);
-      });
+  return algorithm_functions().function("forward_dynamics", {"model", "data", "q", "v", "tau"},
+                                        [](const Model& model, Data& data, ArrayN q, ArrayN v,
+                                           ArrayN tau) { return run_aba(model, data, q, v, tau); });
 }
 
 Ref aba_function() {
-  return algorithm_functions().function(
-      "aba", {"model", "data", "q", "v", "tau"},
-      [](const Model& model, Data& data, ArrayN q, ArrayN v, ArrayN tau) {
-        return run_aba(model, data, q, v, tau);
-      });
+  return algorithm_functions().function("aba", {"model", "data", "q", "v", "tau"},
+                                        [](const Model& model, Data& data, ArrayN q, ArrayN v,
+                                           ArrayN tau) { return run_aba(model, data, q, v, tau); });
 }
 
 Ref inverse_dynamics_function() {
-  return algorithm_functions().function(
-      "inverse_dynamics", {"model", "data", "q", "v", "a"},
-      [](const Model& model, Data& data, ArrayN q, ArrayN v, ArrayN a) {
-        return run_rnea(model, data, q, v, a);
-      });
+  return algorithm_functions().function("inverse_dynamics", {"model", "data", "q", "v", "a"},
+                                        [](const Model& model, Data& data, ArrayN q, ArrayN v,
+                                           ArrayN a) { return run_rnea(model, data, q, v, a); });
 }
 
 Ref rnea_function() {
-  return algorithm_functions().function(
-      "rnea", {"model", "data", "q", "v", "a"},
-      [](const Model& model, Data& data, ArrayN q, ArrayN v, ArrayN a) {
-        return run_rnea(model, data, q, v, a);
-      });
+  return algorithm_functions().function("rnea", {"model", "data", "q", "v", "a"},
+                                        [](const Model& model, Data& data, ArrayN q, ArrayN v,
+                                           ArrayN a) { return run_rnea(model, data, q, v, a); });
 }
 
 }  // namespace kinetra::python

@@ -2,8 +2,8 @@
 
 #include <expected>
 
-#include "model/model.hpp"
 #include "joint/configuration.hpp"
+#include "model/model.hpp"
 
 namespace kinetra {
 

@@ -4,11 +4,16 @@ namespace kinetra {
 
 const char* debug_text(FrameType type) {
   switch (type) {
-    case FrameType::Operational: return "Operational";
-    case FrameType::Joint: return "Joint";
-    case FrameType::Fixed: return "Fixed";
-    case FrameType::Body: return "Body";
-    case FrameType::Sensor: return "Sensor";
+    case FrameType::Operational:
+      return "Operational";
+    case FrameType::Joint:
+      return "Joint";
+    case FrameType::Fixed:
+      return "Fixed";
+    case FrameType::Body:
+      return "Body";
+    case FrameType::Sensor:
+      return "Sensor";
   }
   return "?";
 }
@@ -16,8 +21,8 @@ const char* debug_text(FrameType type) {
 std::string repr_text(const Frame& frame) {
   return "Frame (name='" + frame.name + "', parent joint=" + std::to_string(frame.parent_joint) +
          ", parent frame=" + std::to_string(frame.parent_frame) +
-         ", frame_type=" + debug_text(frame.frame_type) + ")\n Placement=" +
-         debug_text(frame.placement) + "\n Inertia=" + debug_text(frame.inertia);
+         ", frame_type=" + debug_text(frame.frame_type) +
+         ")\n Placement=" + debug_text(frame.placement) + "\n Inertia=" + debug_text(frame.inertia);
 }
 
 }  // namespace kinetra

@@ -8,15 +8,16 @@ namespace kinetra {
 
 namespace {
 
-void write_object(PrettyWriter& w, int depth, const GeometryObject& object, std::string_view suffix) {
+void write_object(PrettyWriter& w, int depth, const GeometryObject& object,
+                  std::string_view suffix) {
   w.line(depth, "GeometryObject {");
   std::string name = "name: ";
   append_quoted(name, object.name);
   w.line(depth + 1, name + ",");
   w.line(depth + 1, "parent_joint: " + std::to_string(object.parent_joint) + ",");
   w.line(depth + 1, "parent_frame: " + std::to_string(object.parent_frame) + ",");
-  w.line(depth + 1, std::string("disable_collision: ") +
-                        (object.disable_collision ? "true" : "false") + ",");
+  w.line(depth + 1,
+         std::string("disable_collision: ") + (object.disable_collision ? "true" : "false") + ",");
   w.color(depth + 1, "mesh_color: ", object.mesh_color, ",");
   w.placement(depth + 1, "placement: ", object.placement, ",");
   w.line(depth, std::string("}") + std::string(suffix));
@@ -34,8 +35,8 @@ std::string debug_text(const GeometryObject& object) {
 
 std::size_t GeometryModel::add_geometry_object(GeometryObject object) {
   const std::size_t id = objects_.size();
-  const bool first_of_name =
-      !name_index_.find(object.name, [this](std::size_t i) { return std::string_view(objects_[i].name); });
+  const bool first_of_name = !name_index_.find(
+      object.name, [this](std::size_t i) { return std::string_view(objects_[i].name); });
   name_index_.reserve_one();
   objects_.push_back(std::move(object));
   if (first_of_name) name_index_.insert_new(objects_.back().name, id);
@@ -43,7 +44,8 @@ std::size_t GeometryModel::add_geometry_object(GeometryObject object) {
 }
 
 std::optional<std::size_t> GeometryModel::get_geometry_id(std::string_view name) const {
-  return name_index_.find(name, [this](std::size_t i) { return std::string_view(objects_[i].name); });
+  return name_index_.find(name,
+                          [this](std::size_t i) { return std::string_view(objects_[i].name); });
 }
 
 std::string debug_text(const GeometryModel& model) {

@@ -1,7 +1,7 @@
 // Python classes GeometryObject, GeometryModel and GeometryData.
 #include "model/geometry.hpp"
-#include "python/array.hpp"
 #include "module/bindings.hpp"
+#include "python/array.hpp"
 #include "python/class_def.hpp"
 #include "shapora/primitives.hpp"
 
@@ -37,12 +37,11 @@ GeometryObject geometry_object_from(VarArgs args) {
                         shapora::Sphere>(args[3]);
   if (!shape) {
     const Ref text = checked(PyObject_Repr(args[3]));
-    raise(PyExc_ValueError,
-          "expected a shape for 'geometry', but got " + to_string(text.get()));
+    raise(PyExc_ValueError, "expected a shape for 'geometry', but got " + to_string(text.get()));
   }
   CopyArg<SE3> placement;
   placement.load(args[4]);
-  return GeometryObject{std::move(name), parent_joint, parent_frame, false,
+  return GeometryObject{std::move(name),           parent_joint,    parent_frame,     false,
                         Color(0.0, 0.0, 0.0, 1.0), placement.get(), std::move(*shape)};
 }
 
@@ -67,8 +66,9 @@ Ref geometry_object_class() {
                 const NdArrayView& view = color.view();
                 // Four elements in any other shape are refused too, not read by guesswork.
                 if (view.ndim() != 1 || view.size() != 4) {
-                  return std::unexpected("expected a NumPy array of length 4 for 'color', but got " +
-                                         std::to_string(view.size()));
+                  return std::unexpected(
+                      "expected a NumPy array of length 4 for 'color', but got " +
+                      std::to_string(view.size()));
                 }
                 self.mesh_color = Color(view.at(0), view.at(1), view.at(2), view.at(3));
                 return {};
@@ -97,7 +97,9 @@ Ref geometry_model_class() {
           .property("ngeoms", [](const GeometryModel& self) { return self.ngeoms(); })
           .method(
               "get_geometry_id", {"name"},
-              [](const GeometryModel& self, std::string name) { return self.get_geometry_id(name); },
+              [](const GeometryModel& self, std::string name) {
+                return self.get_geometry_id(name);
+              },
               "Returns the ID of the geometry object with the given name, if it exists.")
           .method(
               "create_data", {"data"},

@@ -1,5 +1,5 @@
-#include "model/algorithms.hpp"
 #include "base/panic.hpp"
+#include "model/algorithms.hpp"
 
 namespace kinetra {
 

@@ -1,10 +1,10 @@
 #include "model/model.hpp"
 
+#include "base/debug_string.hpp"
+#include "base/pretty.hpp"
 #include "joint/fixed.hpp"
 #include "model/data.hpp"
-#include "base/debug_string.hpp"
 #include "spatial/gravity.hpp"
-#include "base/pretty.hpp"
 
 namespace kinetra {
 

@@ -8,10 +8,10 @@
 #include <variant>
 #include <vector>
 
-#include "spatial/inertia.hpp"
 #include "joint/joint.hpp"
 #include "model/frame.hpp"
 #include "model/name_index.hpp"
+#include "spatial/inertia.hpp"
 #include "spatial/se3.hpp"
 
 namespace kinetra {
@@ -73,7 +73,9 @@ class Model {
 
   // Adds `inertia` (already expressed in the joint's / frame's own frame) to the
   // inertia of joint `joint` / frame `frame`: merges rigidly attached bodies.
-  void append_joint_inertia(std::size_t joint, const Inertia& inertia) { inertias_.at(joint) += inertia; }
+  void append_joint_inertia(std::size_t joint, const Inertia& inertia) {
+    inertias_.at(joint) += inertia;
+  }
   void append_frame_inertia(std::size_t frame, const Inertia& inertia) {
     frames_.at(frame).inertia += inertia;
   }

@@ -2,8 +2,8 @@
 #include "model/configurations.hpp"
 #include "model/data.hpp"
 #include "model/model.hpp"
-#include "python/array.hpp"
 #include "module/bindings.hpp"
+#include "python/array.hpp"
 #include "python/class_def.hpp"
 #include "python/module.hpp"
 
@@ -27,9 +27,10 @@ std::vector<T> copies(const std::vector<T>& values) {
 Ref model_class() {
   static ClassDef<Model>& def =
       ClassDef<Model>::define("Model")
-          .doc("A [`Model`] is a data structure that contains the information about the robot "
-               "model,\nincluding the joints models, placements, the link inertias, and the "
-               "frames.")
+          .doc(
+              "A [`Model`] is a data structure that contains the information about the robot "
+              "model,\nincluding the joints models, placements, the link inertias, and the "
+              "frames.")
           .constructor({}, [] { return Model::new_empty(); })
           .property(
               "name", [](const Model& self) { return self.name(); },
@@ -54,8 +55,7 @@ Ref model_class() {
                   [](const Model& self, std::string name) { return self.get_joint_id(name); })
           .method("create_data", {}, [](const Model& self) { return self.create_data(); })
           .property("joint_names", [](const Model& self) { return copies(self.joint_names()); })
-          .property("joint_parents",
-                    [](const Model& self) { return copies(self.joint_parents()); })
+          .property("joint_parents", [](const Model& self) { return copies(self.joint_parents()); })
           .property("joint_placements",
                     [](const Model& self) { return copies(self.joint_placements()); })
           .property("joint_models",
@@ -96,13 +96,13 @@ Ref data_class() {
 Ref frame_class() {
   static ClassDef<Frame>& def =
       ClassDef<Frame>::define("Frame")
-          .constructor({"name", "parent_joint", "parent_frame", "placement", "frame_type",
-                        "inertia"},
-                       [](std::string name, std::size_t parent_joint, std::size_t parent_frame,
-                          const SE3& placement, FrameType frame_type, const Inertia& inertia) {
-                         return Frame{std::move(name), parent_joint, parent_frame, placement,
-                                      frame_type, inertia};
-                       })
+          .constructor(
+              {"name", "parent_joint", "parent_frame", "placement", "frame_type", "inertia"},
+              [](std::string name, std::size_t parent_joint, std::size_t parent_frame,
+                 const SE3& placement, FrameType frame_type, const Inertia& inertia) {
+                return Frame{std::move(name), parent_joint, parent_frame,
+                             placement,       frame_type,   inertia};
+              })
           .property("name", [](const Frame& self) { return self.name; })
           .property("parent_joint", [](const Frame& self) { return self.parent_joint; })
           .property("parent_frame", [](const Frame& self) { return self.parent_frame; })
@@ -114,13 +114,12 @@ Ref frame_class() {
 }
 
 Ref frame_type_class() {
-  static ClassDef<FrameType>& def =
-      ClassDef<FrameType>::define("FrameType")
-          .enumeration({{"Operational", FrameType::Operational},
-                        {"Joint", FrameType::Joint},
-                        {"Fixed", FrameType::Fixed},
-                        {"Body", FrameType::Body},
-                        {"Sensor", FrameType::Sensor}});
+  static ClassDef<FrameType>& def = ClassDef<FrameType>::define("FrameType")
+                                        .enumeration({{"Operational", FrameType::Operational},
+                                                      {"Joint", FrameType::Joint},
+                                                      {"Fixed", FrameType::Fixed},
+                                                      {"Body", FrameType::Body},
+                                                      {"Sensor", FrameType::Sensor}});
   return def.type();
 }
 

@@ -23,9 +23,7 @@ Block block(const Matrix6& a, std::size_t row, std::size_t col) {
   return c;
 }
 
-Block transpose(const Block& a) {
-  return {a[0], a[3], a[6], a[1], a[4], a[7], a[2], a[5], a[8]};
-}
+Block transpose(const Block& a) { return {a[0], a[3], a[6], a[1], a[4], a[7], a[2], a[5], a[8]}; }
 
 // R X R^T for a symmetric X: only the upper triangle is computed.
 [[gnu::always_inline]] inline Block rotate_symmetric(const Block& r, const Block& x) {
@@ -33,7 +31,8 @@ Block transpose(const Block& a) {
   Block out;
   for (std::size_t i = 0; i < 3; ++i) {
     for (std::size_t j = i; j < 3; ++j) {
-      out[i * 3 + j] = rx[i * 3] * r[j * 3] + rx[i * 3 + 1] * r[j * 3 + 1] + rx[i * 3 + 2] * r[j * 3 + 2];
+      out[i * 3 + j] =
+          rx[i * 3] * r[j * 3] + rx[i * 3 + 1] * r[j * 3 + 1] + rx[i * 3 + 2] * r[j * 3 + 2];
       out[j * 3 + i] = out[i * 3 + j];
     }
   }
@@ -89,7 +88,9 @@ void add_inertia_to_parent(const SE3& pMi, const Matrix6& inertia, Matrix6& out)
   const Block b = product(product(rows, block(inertia, 0, 3)), transpose(rows));
   const Block c = rotate_symmetric(rows, block(inertia, 3, 3));
   auto column = [](const Block& m, std::size_t j) { return Vector3D(m[j], m[3 + j], m[6 + j]); };
-  auto row = [](const Block& m, std::size_t i) { return Vector3D(m[i * 3], m[i * 3 + 1], m[i * 3 + 2]); };
+  auto row = [](const Block& m, std::size_t i) {
+    return Vector3D(m[i * 3], m[i * 3 + 1], m[i * 3 + 2]);
+  };
   Block sc, sbt, scst;  // S C, S B^T, S C S^T = S (S C)^T (C is symmetric)
   for (std::size_t j = 0; j < 3; ++j) {
     const Vector3D x = p.cross(column(c, j));

@@ -41,7 +41,8 @@ inline Motion to_motion(const SpatialMotion& m) { return {m.rotation(), m.transl
 // iXp m: a parent-frame motion in child coordinates.
 inline Motion motion_to_child(const SE3& pMi, const Motion& m) {
   const SpatialRotation& r = pMi.rotation();
-  return {r.transpose_mul(m.angular), r.transpose_mul(m.linear - pMi.translation().cross(m.angular))};
+  return {r.transpose_mul(m.angular),
+          r.transpose_mul(m.linear - pMi.translation().cross(m.angular))};
 }
 
 // iXp^T f: a child-frame force in parent coordinates.

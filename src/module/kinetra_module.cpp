@@ -3,8 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "python/array.hpp"
 #include "module/bindings.hpp"
+#include "python/array.hpp"
 #include "python/errors.hpp"
 #include "python/module.hpp"
 #include "spatial/gravity.hpp"
@@ -21,7 +21,11 @@ PyModuleDef module_def = {
     "kinetra",
     "",  // empty docstring, not None
     0,   // no per-module state
-    nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 };
 
 // The module works with one interpreter per process: the first one to import it.

@@ -97,8 +97,8 @@ std::size_t Signature::match_keyword(PyObject* keyword, Py_ssize_t nargs, PyObje
     throw PythonError{};
   }
   if (static_cast<Py_ssize_t>(index) < nargs || out[index] != nullptr) {
-    raise(PyExc_TypeError, qualified_name_ + "() got multiple values for argument '" +
-                               names_[index] + "'");
+    raise(PyExc_TypeError,
+          qualified_name_ + "() got multiple values for argument '" + names_[index] + "'");
   }
   return index;
 }
@@ -140,7 +140,8 @@ void Signature::bind(PyObject* args_tuple, PyObject* kwargs_dict, PyObject** out
   const Py_ssize_t nargs = PyTuple_GET_SIZE(args_tuple);
   const auto count = static_cast<Py_ssize_t>(names_.size());
   if (nargs > count && !varargs_) too_many_positional(nargs);
-  for (Py_ssize_t i = 0; i < count; ++i) out[i] = i < nargs ? PyTuple_GET_ITEM(args_tuple, i) : nullptr;
+  for (Py_ssize_t i = 0; i < count; ++i)
+    out[i] = i < nargs ? PyTuple_GET_ITEM(args_tuple, i) : nullptr;
   if (kwargs_dict != nullptr) {
     Py_ssize_t position = 0;
     PyObject* key = nullptr;

@@ -62,8 +62,7 @@ class ExclusiveBorrow {
       raise(PyExc_RuntimeError, "Already borrowed");
     }
   }
-  ExclusiveBorrow(ExclusiveBorrow&& other) noexcept
-      : flag_(std::exchange(other.flag_, nullptr)) {}
+  ExclusiveBorrow(ExclusiveBorrow&& other) noexcept : flag_(std::exchange(other.flag_, nullptr)) {}
   ExclusiveBorrow& operator=(ExclusiveBorrow&& other) noexcept {
     std::swap(flag_, other.flag_);
     return *this;

@@ -67,8 +67,8 @@ inline const Signature* signature_of = nullptr;
 template <class F, std::size_t First>
 const Signature* register_signature(std::string qualified_name, std::vector<std::string> params) {
   static_assert(arity<F> >= First, "a method's first parameter is its receiver");
-  check_registration(qualified_name, params, arity<F> - First, First > 0,
-                     takes_varargs<F, First>(), signature_of<F>);
+  check_registration(qualified_name, params, arity<F> - First, First > 0, takes_varargs<F, First>(),
+                     signature_of<F>);
   if (signature_of<F> == nullptr) {
     signature_of<F> = keep_signature(Signature(std::move(qualified_name), std::move(params)));
   }
@@ -113,7 +113,8 @@ Ref call_rest(Bind&& bind, std::tuple<Loaded...> loaded) {
   using Rest = typename HolderTuple<F, First>::type;
   constexpr std::size_t count = std::tuple_size_v<Rest>;
   PyObject* objects[count > 0 ? count : 1] = {};
-  static_assert(!takes_varargs<F, First>(), "\"*args\" is supported for functions and constructors");
+  static_assert(!takes_varargs<F, First>(),
+                "\"*args\" is supported for functions and constructors");
   const Signature& signature = *signature_of<F>;
   bind(signature, objects);
   Rest rest;
@@ -196,7 +197,8 @@ PyObject* constructor_new(PyTypeObject*, PyObject* args, PyObject* kwargs) noexc
         signature_of<F>->bind(empty.get(), kwargs, objects);  // reports the keyword
       }
       const auto* items = &PyTuple_GET_ITEM(args, 0);
-      return to_python(F{}(VarArgs(items, static_cast<std::size_t>(PyTuple_GET_SIZE(args))))).release();
+      return to_python(F{}(VarArgs(items, static_cast<std::size_t>(PyTuple_GET_SIZE(args)))))
+          .release();
     } else {
       auto bind = [&](const Signature& s, PyObject** out) { s.bind(args, kwargs, out); };
       return call_rest<F, 0>(bind, std::tuple<>{}).release();

@@ -96,8 +96,8 @@ class ClassDef {
     if constexpr (arity<F> == 1) {
       add_method(name, text, std::move(doc), as_cfunction(&method_noargs<F>), METH_NOARGS);
     } else {
-      add_method(name, text, std::move(doc),
-                 as_cfunction(&method_fastcall<F>), METH_FASTCALL | METH_KEYWORDS);
+      add_method(name, text, std::move(doc), as_cfunction(&method_fastcall<F>),
+                 METH_FASTCALL | METH_KEYWORDS);
     }
     return *this;
   }
@@ -111,8 +111,8 @@ class ClassDef {
       add_method(name, text, std::move(doc), as_cfunction(&function_noargs<F>),
                  METH_NOARGS | METH_STATIC);
     } else {
-      add_method(name, text, std::move(doc),
-                 as_cfunction(&function_fastcall<F>), METH_FASTCALL | METH_KEYWORDS | METH_STATIC);
+      add_method(name, text, std::move(doc), as_cfunction(&function_fastcall<F>),
+                 METH_FASTCALL | METH_KEYWORDS | METH_STATIC);
     }
     return *this;
   }
@@ -237,7 +237,8 @@ class ClassDef {
     class_doc += doc_;
     std::vector<PyType_Slot> slots = slots_;
     slots.push_back({Py_tp_dealloc, reinterpret_cast<void*>(&dealloc_object<T>)});
-    if (!has_constructor_) slots.push_back({Py_tp_new, reinterpret_cast<void*>(&no_constructor<T>)});
+    if (!has_constructor_)
+      slots.push_back({Py_tp_new, reinterpret_cast<void*>(&no_constructor<T>)});
     if (!class_doc.empty()) slots.push_back({Py_tp_doc, const_cast<char*>(keep_text(class_doc))});
     slots.push_back({Py_tp_methods, methods_.data()});
     slots.push_back({Py_tp_getset, getsets_.data()});

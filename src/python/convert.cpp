@@ -27,7 +27,8 @@ std::size_t to_usize(PyObject* object) {
 }
 
 std::vector<double> to_f64_sequence(PyObject* object) {
-  if (PyUnicode_Check(object) || !PySequence_Check(object)) raise_cannot_convert(object, "Sequence");
+  if (PyUnicode_Check(object) || !PySequence_Check(object))
+    raise_cannot_convert(object, "Sequence");
   const Py_ssize_t size = PySequence_Size(object);
   if (size < 0) throw PythonError{};
   std::vector<double> values;

@@ -285,7 +285,8 @@ Ref to_python(R&& result) {
   } else if constexpr (is_vector<T>::value) {
     Ref list = checked(PyList_New(std::ssize(result)));
     Py_ssize_t i = 0;
-    for (auto& item : result) PyList_SET_ITEM(list.get(), i++, to_python(std::move(item)).release());
+    for (auto& item : result)
+      PyList_SET_ITEM(list.get(), i++, to_python(std::move(item)).release());
     return list;
   } else {
     static_assert(Wrapped<T>, "no Python conversion for this result type");

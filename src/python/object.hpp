@@ -10,8 +10,7 @@ namespace kinetra::python {
 // The instance layout of every wrapper class: header, borrow flag, core value.
 template <class T>
 struct Object {
-  PyObject_HEAD
-  BorrowFlag borrow;
+  PyObject_HEAD BorrowFlag borrow;
   T value;
 };
 

@@ -1,6 +1,6 @@
 // Python classes of kinetra.shapora.
-#include "python/array.hpp"
 #include "module/bindings.hpp"
+#include "python/array.hpp"
 #include "python/class_def.hpp"
 #include "shapora/primitives.hpp"
 
@@ -10,8 +10,10 @@ using shapora::ShapeType;
 using shapora::ShapeWrapper;
 
 Ref capsule_class() {
-  static ClassDef<shapora::Capsule>& def = ClassDef<shapora::Capsule>::define("Capsule").constructor(
-      {"radius", "length"}, [](double radius, double length) { return shapora::Capsule(radius, length); });
+  static ClassDef<shapora::Capsule>& def =
+      ClassDef<shapora::Capsule>::define("Capsule").constructor(
+          {"radius", "length"},
+          [](double radius, double length) { return shapora::Capsule(radius, length); });
   return def.type();
 }
 
@@ -44,8 +46,9 @@ Ref cuboid_class() {
 Ref cylinder_class() {
   static ClassDef<shapora::Cylinder>& def =
       ClassDef<shapora::Cylinder>::define("Cylinder")
-          .constructor({"radius", "length"},
-                       [](double radius, double length) { return shapora::Cylinder(radius, length); })
+          .constructor(
+              {"radius", "length"},
+              [](double radius, double length) { return shapora::Cylinder(radius, length); })
           .method(
               "radius", {}, [](const shapora::Cylinder& self) { return self.radius; },
               "Returns the radius of the cylinder.")
@@ -82,7 +85,8 @@ Ref shape_class() {
                     })
           .property("half_extents",
                     [](const ShapeWrapper& self) -> std::expected<Ref, std::string> {
-                      if (const auto h = self->get_half_extents()) return new_vector(std::span<const float>(*h));
+                      if (const auto h = self->get_half_extents())
+                        return new_vector(std::span<const float>(*h));
                       return std::unexpected("Shape does not have half extents");
                     })
           .property("half_length",
@@ -90,21 +94,22 @@ Ref shape_class() {
                       if (const auto h = self->get_half_length()) return *h;
                       return std::unexpected("Shape does not have a half length");
                     })
-          .property("mesh_path", [](const ShapeWrapper& self) -> std::expected<std::string, std::string> {
-            if (auto path = self->get_mesh_path()) return std::move(*path);
-            return std::unexpected("Shape is not a mesh and does not have a path");
-          });
+          .property("mesh_path",
+                    [](const ShapeWrapper& self) -> std::expected<std::string, std::string> {
+                      if (auto path = self->get_mesh_path()) return std::move(*path);
+                      return std::unexpected("Shape is not a mesh and does not have a path");
+                    });
   return def.type();
 }
 
 Ref shape_type_class() {
-  static ClassDef<ShapeType>& def = ClassDef<ShapeType>::define("ShapeType").enumeration(
-      {{"Capsule", ShapeType::Capsule},
-       {"Cone", ShapeType::Cone},
-       {"Cuboid", ShapeType::Cuboid},
-       {"Cylinder", ShapeType::Cylinder},
-       {"Sphere", ShapeType::Sphere},
-       {"Mesh", ShapeType::Mesh}});
+  static ClassDef<ShapeType>& def = ClassDef<ShapeType>::define("ShapeType")
+                                        .enumeration({{"Capsule", ShapeType::Capsule},
+                                                      {"Cone", ShapeType::Cone},
+                                                      {"Cuboid", ShapeType::Cuboid},
+                                                      {"Cylinder", ShapeType::Cylinder},
+                                                      {"Sphere", ShapeType::Sphere},
+                                                      {"Mesh", ShapeType::Mesh}});
   return def.type();
 }
 

@@ -22,8 +22,8 @@ std::expected<Inertia, InertiaError> Inertia::from_ellipsoid(double mass, double
   if (c <= 0.0) return std::unexpected(InertiaError{"z"});
   const double a2 = a * a, b2 = b * b, c2 = c * c;
   return Inertia(mass, Vector3D::zeros(),
-                 Symmetric3(mass * (b2 + c2) / 5.0, mass * (a2 + c2) / 5.0,
-                            mass * (a2 + b2) / 5.0, 0.0, 0.0, 0.0));
+                 Symmetric3(mass * (b2 + c2) / 5.0, mass * (a2 + c2) / 5.0, mass * (a2 + b2) / 5.0,
+                            0.0, 0.0, 0.0));
 }
 
 Inertia Inertia::act(const SE3& placement) const {
@@ -52,8 +52,8 @@ Vector6D operator*(const Inertia& inertia, const SpatialMotion& motion) {
 std::string debug_text(const Inertia& inertia) {
   std::string out = "Inertia { mass: ";
   append_debug(out, inertia.mass());
-  out += ", com: " + debug_text(inertia.com()) + ", inertia: " + debug_text(inertia.inertia()) +
-         " }";
+  out +=
+      ", com: " + debug_text(inertia.com()) + ", inertia: " + debug_text(inertia.inertia()) + " }";
   return out;
 }
 

@@ -1,8 +1,8 @@
 // Python class Inertia.
-#include "spatial/inertia.hpp"
-#include "python/array.hpp"
 #include "module/bindings.hpp"
+#include "python/array.hpp"
 #include "python/class_def.hpp"
+#include "spatial/inertia.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -33,15 +33,15 @@ Ref inertia_class() {
   static ClassDef<Inertia>& def =
       ClassDef<Inertia>::define("Inertia")
           .doc("A Python wrapper for the [`Inertia`] struct.")
-          .constructor({"mass", "com", "inertia"},
-                       [](double mass, ArrayN com,
-                          ArrayN inertia) -> std::expected<Inertia, std::string> {
-                         const auto c = vector3d_from_array(com);
-                         if (!c) return std::unexpected(c.error());
-                         const auto i = symmetric3_from_array(inertia);
-                         if (!i) return std::unexpected(i.error());
-                         return Inertia(mass, *c, *i);
-                       })
+          .constructor(
+              {"mass", "com", "inertia"},
+              [](double mass, ArrayN com, ArrayN inertia) -> std::expected<Inertia, std::string> {
+                const auto c = vector3d_from_array(com);
+                if (!c) return std::unexpected(c.error());
+                const auto i = symmetric3_from_array(inertia);
+                if (!i) return std::unexpected(i.error());
+                return Inertia(mass, *c, *i);
+              })
           .static_method(
               "FromSphere", {"mass", "radius"},
               [](double mass, double radius) -> std::expected<Inertia, std::string> {

@@ -44,7 +44,9 @@ class SpatialRotation {
   constexpr double& operator()(std::size_t row, std::size_t col) { return data_[col * 3 + row]; }
   // The nine entries column by column.
   const std::array<double, 9>& column_major() const { return data_; }
-  Vector3D column(std::size_t j) const { return {data_[j * 3], data_[j * 3 + 1], data_[j * 3 + 2]}; }
+  Vector3D column(std::size_t j) const {
+    return {data_[j * 3], data_[j * 3 + 1], data_[j * 3 + 2]};
+  }
 
   SpatialRotation transpose() const {
     SpatialRotation t;

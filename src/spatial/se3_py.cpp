@@ -1,8 +1,8 @@
 // Python class SE3.
-#include "python/array.hpp"
-#include "module/bindings.hpp"
-#include "python/class_def.hpp"
 #include "base/random.hpp"
+#include "module/bindings.hpp"
+#include "python/array.hpp"
+#include "python/class_def.hpp"
 #include "spatial/se3.hpp"
 
 namespace kinetra::python {

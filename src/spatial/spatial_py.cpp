@@ -1,8 +1,8 @@
 // Python classes of the spatial algebra.
-#include "python/array.hpp"
-#include "module/bindings.hpp"
-#include "python/class_def.hpp"
 #include "base/number_format.hpp"
+#include "module/bindings.hpp"
+#include "python/array.hpp"
+#include "python/class_def.hpp"
 #include "spatial/vector3d.hpp"
 #include "spatial/vector6d.hpp"
 

@@ -1,10 +1,10 @@
 // Python class Symmetric3.
 #include <tuple>
 
-#include "python/array.hpp"
-#include "module/bindings.hpp"
-#include "python/class_def.hpp"
 #include "base/panic.hpp"
+#include "module/bindings.hpp"
+#include "python/array.hpp"
+#include "python/class_def.hpp"
 #include "spatial/symmetric3.hpp"
 
 namespace kinetra::python {
@@ -13,8 +13,9 @@ Ref symmetric3_class() {
   static ClassDef<Symmetric3>& def =
       ClassDef<Symmetric3>::define("Symmetric3")
           .constructor({"m11", "m22", "m33", "m12", "m13", "m23"},
-                       [](double m11, double m22, double m33, double m12, double m13,
-                          double m23) { return Symmetric3(m11, m22, m33, m12, m13, m23); })
+                       [](double m11, double m22, double m33, double m12, double m13, double m23) {
+                         return Symmetric3(m11, m22, m33, m12, m13, m23);
+                       })
           .static_method("Zero", {}, [] { return Symmetric3::zero(); })
           .static_method("Identity", {}, [] { return Symmetric3::identity(); })
           .method("to_numpy", {},

@@ -27,7 +27,9 @@ class Vector3D {
     const auto& a = data_;
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
   }
-  double dot(const Vector3D& b) const { return data_[0] * b[0] + data_[1] * b[1] + data_[2] * b[2]; }
+  double dot(const Vector3D& b) const {
+    return data_[0] * b[0] + data_[1] * b[1] + data_[2] * b[2];
+  }
   // Component-wise product.
   Vector3D component_mul(const Vector3D& b) const {
     return {data_[0] * b[0], data_[1] * b[1], data_[2] * b[2]};

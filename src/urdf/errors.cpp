@@ -6,28 +6,44 @@ std::string display_text(const ParseError& error) {
   const std::string& p = error.payload_;
   switch (error.kind_) {
     using enum ParseError::Kind;
-    case IoError: return "IO error: " + p + " (file: " + error.path_ + ")";
-    case XmlError: return "XML parsing error: " + p;
-    case NoRobotTag: return "No <robot> tag found in URDF.";
+    case IoError:
+      return "IO error: " + p + " (file: " + error.path_ + ")";
+    case XmlError:
+      return "XML parsing error: " + p;
+    case NoRobotTag:
+      return "No <robot> tag found in URDF.";
     case VisualWithoutGeometry:
       return "the <visual> tag named '" + p + "' does not have a corresponding <geometry> tag.";
     case GeometryWithoutShape:
       return "the <geometry> tag named '" + p + "' does not have a corresponding shape tag.";
-    case MissingParameter: return "Missing required parameter: " + p;
-    case InvalidParameter: return "Invalid value for parameter: " + p;
-    case MissingName: return "Missing name attribute for " + p + ".";
+    case MissingParameter:
+      return "Missing required parameter: " + p;
+    case InvalidParameter:
+      return "Invalid value for parameter: " + p;
+    case MissingName:
+      return "Missing name attribute for " + p + ".";
     case MaterialWithoutColor:
       return "the <material> tag named '" + p + "' does not have a corresponding <color> tag.";
-    case UnknownJointType: return "unknown joint type (" + p + ").";
-    case UnknownTag: return "Unknown tag encountered: " + p;
-    case ModelRejected: return "Model error: " + p;
-    case UnknownLinkName: return "Unknown link name: " + p;
-    case InvalidFilePath: return "Invalid file path: " + p;
-    case InertialMissingInertia: return "<inertial> tag in link '" + p + "' missing inertia data.";
-    case InertialMissingMass: return "<inertial> tag in link '" + p + "' missing mass data.";
-    case UnknownParentFrame: return "Frame references unknown parent: " + p;
-    case LinkWithSeveralParents: return "Link '" + p + "' is the child of more than one joint.";
-    case KinematicLoop: return "Kinematic loop through link '" + p + "'.";
+    case UnknownJointType:
+      return "unknown joint type (" + p + ").";
+    case UnknownTag:
+      return "Unknown tag encountered: " + p;
+    case ModelRejected:
+      return "Model error: " + p;
+    case UnknownLinkName:
+      return "Unknown link name: " + p;
+    case InvalidFilePath:
+      return "Invalid file path: " + p;
+    case InertialMissingInertia:
+      return "<inertial> tag in link '" + p + "' missing inertia data.";
+    case InertialMissingMass:
+      return "<inertial> tag in link '" + p + "' missing mass data.";
+    case UnknownParentFrame:
+      return "Frame references unknown parent: " + p;
+    case LinkWithSeveralParents:
+      return "Link '" + p + "' is the child of more than one joint.";
+    case KinematicLoop:
+      return "Kinematic loop through link '" + p + "'.";
   }
   return "unknown URDF error";
 }

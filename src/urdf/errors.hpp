@@ -32,7 +32,9 @@ class ParseError {
   static ParseError io_error(std::string error, std::string path) {
     return {Kind::IoError, std::move(error), std::move(path)};
   }
-  static ParseError of(Kind kind, std::string payload = {}) { return {kind, std::move(payload), {}}; }
+  static ParseError of(Kind kind, std::string payload = {}) {
+    return {kind, std::move(payload), {}};
+  }
 
   Kind kind() const { return kind_; }
   const std::string& payload() const { return payload_; }

@@ -8,9 +8,9 @@ namespace kinetra::urdf {
 
 namespace {
 
-std::expected<shapora::ShapeWrapper, ParseError> parse_shape(const std::string& name,
-                                                             const XmlElement& geometry,
-                                                             const std::optional<std::string>& package_dir) {
+std::expected<shapora::ShapeWrapper, ParseError> parse_shape(
+    const std::string& name, const XmlElement& geometry,
+    const std::optional<std::string>& package_dir) {
   using shapora::ShapeWrapper;
   if (const auto box = geometry.first_child("box")) {
     const auto size = extract_parameter_list_f32("size", *box, 3);
@@ -60,19 +60,20 @@ Color visual_color(const XmlElement& element, MaterialTable& materials) {
 }  // namespace
 
 std::expected<GeometryObject, ParseError> parse_geometry(
-    std::string name, const XmlElement& element, std::size_t parent_joint,
-    std::size_t parent_frame, const std::vector<Frame>& frames, MaterialTable& materials,
+    std::string name, const XmlElement& element, std::size_t parent_joint, std::size_t parent_frame,
+    const std::vector<Frame>& frames, MaterialTable& materials,
     const std::optional<std::string>& package_dir, bool visual) {
   const auto geometry = element.first_child("geometry");
-  if (!geometry) return std::unexpected(ParseError::of(ParseError::Kind::VisualWithoutGeometry, name));
+  if (!geometry)
+    return std::unexpected(ParseError::of(ParseError::Kind::VisualWithoutGeometry, name));
   auto shape = parse_shape(name, *geometry, package_dir);
   if (!shape) return std::unexpected(shape.error());
   const auto origin = parse_origin(element);
   if (!origin) return std::unexpected(origin.error());
   const SE3 placement = frames[parent_frame].placement * *origin;
   const Color color = visual ? visual_color(element, materials) : kDefaultColor;
-  return GeometryObject{std::move(name), parent_joint, parent_frame, false, color, placement,
-                        std::move(*shape)};
+  return GeometryObject{std::move(name), parent_joint, parent_frame,     false,
+                        color,           placement,    std::move(*shape)};
 }
 
 }  // namespace kinetra::urdf

@@ -23,8 +23,8 @@ inline constexpr Color kDefaultColor{0.9, 0.9, 0.9, 1.0};
 // cylinder, sphere, mesh), its placement relative to the frame `parent_frame`, and
 // for visual elements the colour of its material (which may define a new name).
 std::expected<GeometryObject, ParseError> parse_geometry(
-    std::string name, const XmlElement& element, std::size_t parent_joint,
-    std::size_t parent_frame, const std::vector<Frame>& frames, MaterialTable& materials,
+    std::string name, const XmlElement& element, std::size_t parent_joint, std::size_t parent_frame,
+    const std::vector<Frame>& frames, MaterialTable& materials,
     const std::optional<std::string>& package_dir, bool visual);
 
 }  // namespace kinetra::urdf

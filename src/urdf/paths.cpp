@@ -70,8 +70,8 @@ std::string join_path(std::string_view a, std::string_view b) {
   return out;
 }
 
-std::expected<std::string, ParseError> resolve_mesh_path(std::string_view filename,
-                                                         const std::optional<std::string>& package_dir) {
+std::expected<std::string, ParseError> resolve_mesh_path(
+    std::string_view filename, const std::optional<std::string>& package_dir) {
   constexpr std::string_view kPackage = "package://";
   std::string path;
   if (filename.starts_with(kPackage)) {
@@ -105,11 +105,12 @@ std::expected<std::string, ParseError> resolve_mesh_path(std::string_view filena
     path = std::string(filename);
   } else {
     if (!package_dir) {
-      return std::unexpected(invalid_path("'package_dir' must be provided to resolve mesh file paths"));
+      return std::unexpected(
+          invalid_path("'package_dir' must be provided to resolve mesh file paths"));
     }
     path = join_path(*package_dir, filename);
   }
-  struct stat status {};
+  struct stat status{};
   // A NUL byte would make the system test a shorter name.
   if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &status) != 0) {
     return std::unexpected(invalid_path("Mesh file does not exist: " + path));

@@ -42,13 +42,15 @@ Result<std::string> read_file(const std::string& path) {
         std::string(std::strerror(error)) + " (os error " + std::to_string(error) + ")", path));
   };
   if (path.find('\0') != std::string::npos) {  // the system would read a shorter name
-    return std::unexpected(ParseError::io_error("file name contained an unexpected NUL byte", path));
+    return std::unexpected(
+        ParseError::io_error("file name contained an unexpected NUL byte", path));
   }
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return io_error(errno);
   std::string text;
-  struct stat status {};
-  if (::fstat(fd, &status) == 0 && status.st_size > 0) text.reserve(static_cast<std::size_t>(status.st_size));
+  struct stat status{};
+  if (::fstat(fd, &status) == 0 && status.st_size > 0)
+    text.reserve(static_cast<std::size_t>(status.st_size));
   char buffer[1 << 16];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -83,11 +85,13 @@ class Reader {
   GroupName group_name_of() const { return {this}; }
 
  public:
-  Reader(const XmlDocument& document, XmlElement robot, const std::optional<std::string>& package_dir)
+  Reader(const XmlDocument& document, XmlElement robot,
+         const std::optional<std::string>& package_dir)
       : document_(document),
         robot_(robot),
         package_dir_(package_dir),
-        models_{Model::new_named(std::string(name_or_empty(robot))), GeometryModel(), GeometryModel()} {}
+        models_{Model::new_named(std::string(name_or_empty(robot))), GeometryModel(),
+                GeometryModel()} {}
 
   Result<UrdfModels> run() {
     if (auto done = read_materials(); !done) return std::unexpected(done.error());
@@ -121,7 +125,8 @@ class Reader {
       if (!color) return fail(Kind::MaterialWithoutColor, std::string(*name));
       const auto rgba = extract_parameter_list("rgba", *color, 4);
       if (!rgba) return std::unexpected(rgba.error());
-      materials_.insert_or_assign(std::string(*name), Color((*rgba)[0], (*rgba)[1], (*rgba)[2], (*rgba)[3]));
+      materials_.insert_or_assign(std::string(*name),
+                                  Color((*rgba)[0], (*rgba)[1], (*rgba)[2], (*rgba)[3]));
     }
     return {};
   }
@@ -148,7 +153,8 @@ class Reader {
       if (!child) continue;
       const auto link = extract_parameter_text("link", *child);
       if (!link) return std::unexpected(link.error());
-      if (!children.insert(*link).second) return fail(Kind::LinkWithSeveralParents, std::string(*link));
+      if (!children.insert(*link).second)
+        return fail(Kind::LinkWithSeveralParents, std::string(*link));
     }
     std::vector<XmlElement> roots;
     for (const XmlElement& link : links_) {
@@ -190,7 +196,8 @@ class Reader {
     group_ranges_.resize(sizes.size());
     for (std::size_t g = 0; g < sizes.size(); ++g) {
       group_ranges_[g] = JointGroup{offsets[g], offsets[g + 1]};
-      std::stable_sort(grouped_joints_.begin() + offsets[g], grouped_joints_.begin() + offsets[g + 1],
+      std::stable_sort(grouped_joints_.begin() + offsets[g],
+                       grouped_joints_.begin() + offsets[g + 1],
                        [](const XmlElement& a, const XmlElement& b) {
                          return name_or_empty(a) < name_or_empty(b);
                        });
@@ -272,8 +279,9 @@ class Reader {
     const SE3 placement = models_.model.frames()[*pf].placement * *origin;
 
     if (*type == "fixed") {
-      const auto added = add_frame(
-          Frame{std::string(*name), parent_joint, *pf, placement, FrameType::Fixed, Inertia::zeros()}, false);
+      const auto added = add_frame(Frame{std::string(*name), parent_joint, *pf, placement,
+                                         FrameType::Fixed, Inertia::zeros()},
+                                   false);
       if (!added) return std::unexpected(added.error());
       return parent_joint;
     }
@@ -298,7 +306,8 @@ class Reader {
       const double upper[1] = {extract_parameter("upper", *limit).value_or(limits->upper[0])};
       (void)limits->lower.update_rows(0, lower);
       (void)limits->upper.update_rows(0, upper);
-      if (auto done = read_effort_and_velocity(*limit, *limits); !done) return std::unexpected(done.error());
+      if (auto done = read_effort_and_velocity(*limit, *limits); !done)
+        return std::unexpected(done.error());
     } else if (*type == "continuous") {
       const auto axis = parse_axis(joint);
       if (!axis) return std::unexpected(axis.error());
@@ -312,10 +321,12 @@ class Reader {
     } else {
       return fail(Kind::UnknownJointType, std::string(*type));
     }
-    const auto id = models_.model.add_joint(parent_joint, std::move(joint_model), placement, std::string(*name));
+    const auto id = models_.model.add_joint(parent_joint, std::move(joint_model), placement,
+                                            std::string(*name));
     if (!id) return fail(Kind::ModelRejected, display_text(id.error()));
     const auto frame = add_frame(
-        Frame{std::string(*name), *id, *pf, SE3::identity(), FrameType::Joint, Inertia::zeros()}, true);
+        Frame{std::string(*name), *id, *pf, SE3::identity(), FrameType::Joint, Inertia::zeros()},
+        true);
     if (!frame) return std::unexpected(frame.error());
     return *id;
   }
@@ -351,12 +362,15 @@ class Reader {
     Vector3D com = Vector3D::zeros();
     if (const auto origin = inertial->first_child("origin")) {
       // Missing or unreadable values count as zeros here.
-      const auto rpy = extract_parameter_list("rpy", *origin, 3).value_or(std::vector<double>{0, 0, 0});
-      const auto xyz = extract_parameter_list("xyz", *origin, 3).value_or(std::vector<double>{0, 0, 0});
+      const auto rpy =
+          extract_parameter_list("rpy", *origin, 3).value_or(std::vector<double>{0, 0, 0});
+      const auto xyz =
+          extract_parameter_list("xyz", *origin, 3).value_or(std::vector<double>{0, 0, 0});
       rotation = SpatialRotation::from_euler_angles(rpy[0], rpy[1], rpy[2]);
       com = Vector3D(xyz[0], xyz[1], xyz[2]);
     }
-    const Symmetric3 about_com(entries[0], entries[3], entries[5], entries[1], entries[2], entries[4]);
+    const Symmetric3 about_com(entries[0], entries[3], entries[5], entries[1], entries[2],
+                               entries[4]);
     return Inertia(*mass, com, about_com.rotate(rotation));
   }
 
@@ -378,8 +392,9 @@ class Reader {
     }
     const auto origin = parse_origin(item.node);
     if (!origin) return std::unexpected(origin.error());
-    const auto fid = add_frame(
-        Frame{name, item.parent_joint, *pf, frame_placement * *origin, FrameType::Body, frame_inertia}, true);
+    const auto fid = add_frame(Frame{name, item.parent_joint, *pf, frame_placement * *origin,
+                                     FrameType::Body, frame_inertia},
+                               true);
     if (!fid) return std::unexpected(fid.error());
     for (const bool visual : {false, true}) {
       const std::string_view tag = visual ? "visual" : "collision";
@@ -387,8 +402,9 @@ class Reader {
       std::size_t k = 0;
       for (const XmlElement element : item.node.children()) {
         if (element.local_name() != tag) continue;
-        auto object = parse_geometry(name + "_" + std::to_string(k++), element, item.parent_joint, *fid,
-                                     models_.model.frames(), materials_, package_dir_, visual);
+        auto object =
+            parse_geometry(name + "_" + std::to_string(k++), element, item.parent_joint, *fid,
+                           models_.model.frames(), materials_, package_dir_, visual);
         if (!object) return std::unexpected(object.error());
         target.add_geometry_object(std::move(*object));
       }
@@ -436,8 +452,8 @@ std::expected<UrdfModels, ParseError> build_models_from_urdf_text(
   return read_document(*document, package_dir);
 }
 
-std::expected<UrdfModels, ParseError> build_models_from_urdf(const std::string& filepath,
-                                                             const std::optional<std::string>& package_dir) {
+std::expected<UrdfModels, ParseError> build_models_from_urdf(
+    const std::string& filepath, const std::optional<std::string>& package_dir) {
   std::expected<XmlDocument, std::string> document = std::unexpected(std::string());
   {
     const auto text = read_file(filepath);

@@ -21,8 +21,8 @@ struct UrdfModels {
 // and the collision and visual geometry. Relative mesh names are resolved against
 // `package_dir`, "package://" names through ROS_PACKAGE_PATH. The first error ends
 // the call.
-std::expected<UrdfModels, ParseError> build_models_from_urdf(const std::string& filepath,
-                                                             const std::optional<std::string>& package_dir);
+std::expected<UrdfModels, ParseError> build_models_from_urdf(
+    const std::string& filepath, const std::optional<std::string>& package_dir);
 
 // The same from the document text.
 std::expected<UrdfModels, ParseError> build_models_from_urdf_text(

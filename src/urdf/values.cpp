@@ -59,8 +59,8 @@ std::optional<T> parse_number(std::string_view text) {
     // library parser also takes forms (a second sign, "nan(...)") that are not numbers.
     const char first = text[0];
     if (!((first >= '0' && first <= '9') || first == '.')) return std::nullopt;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value,
-                                        std::chars_format::general);
+    const auto result =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (result.ptr != text.data() + text.size()) return std::nullopt;
     if (result.ec == std::errc::result_out_of_range) {
       value = decimal_magnitude(text) > 0 ? std::numeric_limits<T>::infinity() : T(0);
@@ -78,25 +78,28 @@ std::pair<char32_t, std::size_t> decode(std::string_view text, std::size_t i) {
   const std::size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
   if (i + n > text.size()) return {0xFFFD, 1};
   char32_t c = b & (0x7F >> n);
-  for (std::size_t k = 1; k < n; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+  for (std::size_t k = 1; k < n; ++k)
+    c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
   return {c, n};
 }
 
 bool is_white_space(char32_t c) {
   return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-         c == 0x205F || c == 0x3000;
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
 }
 
 template <class T>
 std::expected<std::vector<T>, ParseError> number_list(std::string_view name,
                                                       const XmlElement& element, std::size_t n) {
   const auto text = element.attribute(name);
-  if (!text) return std::unexpected(ParseError::of(ParseError::Kind::MissingParameter, std::string(name)));
+  if (!text)
+    return std::unexpected(ParseError::of(ParseError::Kind::MissingParameter, std::string(name)));
   std::vector<T> values;
   for (const std::string_view token : split_white_space(*text)) {
     const auto value = parse_number<T>(token);
-    if (!value) return std::unexpected(ParseError::of(ParseError::Kind::InvalidParameter, std::string(name)));
+    if (!value)
+      return std::unexpected(ParseError::of(ParseError::Kind::InvalidParameter, std::string(name)));
     values.push_back(*value);
   }
   if (values.size() != n) {
@@ -108,9 +111,11 @@ std::expected<std::vector<T>, ParseError> number_list(std::string_view name,
 template <class T>
 std::expected<T, ParseError> scalar(std::string_view name, const XmlElement& element) {
   const auto text = element.attribute(name);
-  if (!text) return std::unexpected(ParseError::of(ParseError::Kind::MissingParameter, std::string(name)));
+  if (!text)
+    return std::unexpected(ParseError::of(ParseError::Kind::MissingParameter, std::string(name)));
   const auto value = parse_number<T>(*text);
-  if (!value) return std::unexpected(ParseError::of(ParseError::Kind::InvalidParameter, std::string(name)));
+  if (!value)
+    return std::unexpected(ParseError::of(ParseError::Kind::InvalidParameter, std::string(name)));
   return *value;
 }
 
@@ -136,18 +141,21 @@ std::vector<std::string_view> split_white_space(std::string_view text) {
   return tokens;
 }
 
-std::expected<double, ParseError> extract_parameter(std::string_view name, const XmlElement& element) {
+std::expected<double, ParseError> extract_parameter(std::string_view name,
+                                                    const XmlElement& element) {
   return scalar<double>(name, element);
 }
 
-std::expected<float, ParseError> extract_parameter_f32(std::string_view name, const XmlElement& element) {
+std::expected<float, ParseError> extract_parameter_f32(std::string_view name,
+                                                       const XmlElement& element) {
   return scalar<float>(name, element);
 }
 
 std::expected<std::string_view, ParseError> extract_parameter_text(std::string_view name,
                                                                    const XmlElement& element) {
   const auto text = element.attribute(name);
-  if (!text) return std::unexpected(ParseError::of(ParseError::Kind::MissingParameter, std::string(name)));
+  if (!text)
+    return std::unexpected(ParseError::of(ParseError::Kind::MissingParameter, std::string(name)));
   return *text;
 }
 

@@ -22,8 +22,10 @@ std::vector<std::string_view> split_white_space(std::string_view text);
 
 // The number in attribute `name`: MissingParameter when absent, InvalidParameter
 // when it is not a number.
-std::expected<double, ParseError> extract_parameter(std::string_view name, const XmlElement& element);
-std::expected<float, ParseError> extract_parameter_f32(std::string_view name, const XmlElement& element);
+std::expected<double, ParseError> extract_parameter(std::string_view name,
+                                                    const XmlElement& element);
+std::expected<float, ParseError> extract_parameter_f32(std::string_view name,
+                                                       const XmlElement& element);
 // The text of attribute `name` (MissingParameter when absent).
 std::expected<std::string_view, ParseError> extract_parameter_text(std::string_view name,
                                                                    const XmlElement& element);

@@ -16,7 +16,7 @@ constexpr char kSeparator = '\x01';  // between namespace URI and local name in 
 class XmlBuilder {
  public:
   XmlDocument document;
-  std::vector<std::uint32_t> open;  // the elements whose end tag is still to come
+  std::vector<std::uint32_t> open;       // the elements whose end tag is still to come
   std::uint32_t pending_namespaces = 0;  // declarations waiting for the next start tag
   std::string error;
   XML_Parser parser = nullptr;
@@ -30,8 +30,8 @@ class XmlBuilder {
   }
   static void on_namespace(void* self, const XML_Char* prefix, const XML_Char* uri) {
     auto* builder = static_cast<XmlBuilder*>(self);
-    builder->document.namespaces_.push_back({builder->store(prefix ? prefix : ""),
-                                             builder->store(uri ? uri : "")});
+    builder->document.namespaces_.push_back(
+        {builder->store(prefix ? prefix : ""), builder->store(uri ? uri : "")});
     ++builder->pending_namespaces;
   }
   static void on_doctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
@@ -83,7 +83,8 @@ class XmlBuilder {
       ++node.attribute_count;
     }
     node.namespace_count = pending_namespaces;
-    node.first_namespace = static_cast<std::uint32_t>(document.namespaces_.size()) - pending_namespaces;
+    node.first_namespace =
+        static_cast<std::uint32_t>(document.namespaces_.size()) - pending_namespaces;
     pending_namespaces = 0;
     if (!open.empty()) {
       auto& parent = nodes[open.back()];
@@ -128,11 +129,11 @@ std::expected<XmlDocument, std::string> XmlDocument::parse(std::string_view text
     const bool last = offset + length == text.size();
     if (XML_Parse(parser.get(), text.data() + offset, static_cast<int>(length), last) !=
         XML_STATUS_OK) {
-      const std::string what = builder.error.empty()
-                                   ? XML_ErrorString(XML_GetErrorCode(parser.get()))
-                                   : builder.error;
-      return std::unexpected(what + " at " + std::to_string(XML_GetCurrentLineNumber(parser.get())) +
-                             ":" + std::to_string(XML_GetCurrentColumnNumber(parser.get()) + 1));
+      const std::string what =
+          builder.error.empty() ? XML_ErrorString(XML_GetErrorCode(parser.get())) : builder.error;
+      return std::unexpected(what + " at " +
+                             std::to_string(XML_GetCurrentLineNumber(parser.get())) + ":" +
+                             std::to_string(XML_GetCurrentColumnNumber(parser.get()) + 1));
     }
     offset += length;
   } while (offset < text.size());
@@ -151,7 +152,8 @@ std::optional<std::string_view> XmlElement::attribute(std::string_view name) con
   const auto& node = document_->nodes_[index_];
   for (std::uint32_t i = 0; i < node.attribute_count; ++i) {
     const auto& a = document_->attributes_[node.first_attribute + i];
-    if (a.namespace_uri.length == 0 && document_->text(a.name) == name) return document_->text(a.value);
+    if (a.namespace_uri.length == 0 && document_->text(a.name) == name)
+      return document_->text(a.value);
   }
   return std::nullopt;
 }

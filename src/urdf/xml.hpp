@@ -14,7 +14,8 @@ class XmlDocument;
 // A read-only view of one element of an XmlDocument.
 class XmlElement {
  public:
-  XmlElement(const XmlDocument* document, std::uint32_t index) : document_(document), index_(index) {}
+  XmlElement(const XmlDocument* document, std::uint32_t index)
+      : document_(document), index_(index) {}
 
   std::string_view local_name() const;
   std::string_view namespace_uri() const;  // empty without a namespace
@@ -30,7 +31,8 @@ class XmlElement {
    public:
     class iterator {
      public:
-      iterator(const XmlDocument* document, std::uint32_t index) : document_(document), index_(index) {}
+      iterator(const XmlDocument* document, std::uint32_t index)
+          : document_(document), index_(index) {}
       XmlElement operator*() const { return {document_, index_}; }
       iterator& operator++();
       bool operator==(const iterator&) const = default;
@@ -44,7 +46,8 @@ class XmlElement {
 
    private:
     friend class XmlElement;
-    Children(const XmlDocument* document, std::uint32_t parent) : document_(document), parent_(parent) {}
+    Children(const XmlDocument* document, std::uint32_t parent)
+        : document_(document), parent_(parent) {}
     const XmlDocument* document_;
     std::uint32_t parent_;
   };

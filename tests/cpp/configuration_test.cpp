@@ -4,9 +4,9 @@
 #include <limits>
 #include <numbers>
 
-#include "joint/configuration.hpp"
 #include "base/panic.hpp"
 #include "base/random.hpp"
+#include "joint/configuration.hpp"
 
 namespace kinetra {
 namespace {

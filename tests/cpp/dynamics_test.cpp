@@ -74,10 +74,14 @@ struct JointDescription {
 
 std::unique_ptr<JointModel> make_joint(const JointDescription& joint) {
   switch (joint.kind) {
-    case JointType::Revolute: return std::make_unique<JointModelRevolute>(joint.axis);
-    case JointType::Continuous: return std::make_unique<JointModelContinuous>(joint.axis);
-    case JointType::Prismatic: return std::make_unique<JointModelPrismatic>(joint.axis);
-    case JointType::Fixed: return std::make_unique<JointModelFixed>();
+    case JointType::Revolute:
+      return std::make_unique<JointModelRevolute>(joint.axis);
+    case JointType::Continuous:
+      return std::make_unique<JointModelContinuous>(joint.axis);
+    case JointType::Prismatic:
+      return std::make_unique<JointModelPrismatic>(joint.axis);
+    case JointType::Fixed:
+      return std::make_unique<JointModelFixed>();
   }
   return nullptr;
 }
@@ -97,11 +101,13 @@ struct Robot {
       const JointDescription& s = joints[i];
       Mat4 motion = identity4();
       if (s.kind == JointType::Revolute) motion = rotation4(s.axis, q[offset]);
-      if (s.kind == JointType::Continuous) motion = rotation4(s.axis, std::atan2(q[offset + 1], q[offset]));
+      if (s.kind == JointType::Continuous)
+        motion = rotation4(s.axis, std::atan2(q[offset + 1], q[offset]));
       if (s.kind == JointType::Prismatic) {
         for (int r = 0; r < 3; ++r) motion[r * 4 + 3] = s.axis[r] * q[offset];
       }
-      out.push_back(mul(mul(out[model.joint_parents()[i]], from_se3(model.joint_placements()[i])), motion));
+      out.push_back(
+          mul(mul(out[model.joint_parents()[i]], from_se3(model.joint_placements()[i])), motion));
       offset += model.joint_models()[i]->nq();
     }
     return out;
@@ -114,14 +120,17 @@ struct Robot {
     for (std::size_t i = 1; i < joints.size(); ++i) {
       switch (joints[i].kind) {
         case JointType::Revolute:
-        case JointType::Prismatic: out[iq] += dv[iv]; break;
+        case JointType::Prismatic:
+          out[iq] += dv[iv];
+          break;
         case JointType::Continuous: {
           const double angle = std::atan2(q[iq + 1], q[iq]) + dv[iv];
           out[iq] = std::cos(angle);
           out[iq + 1] = std::sin(angle);
           break;
         }
-        case JointType::Fixed: break;
+        case JointType::Fixed:
+          break;
       }
       iq += model.joint_models()[i]->nq();
       iv += model.joint_models()[i]->nv();
@@ -158,12 +167,13 @@ Robot random_robot(std::uint64_t seed, std::size_t joints, bool chain) {
     const JointType kind = kinds[(i - 1 + seed) % 4];
     Vector3D axis = random_vector(rng, 1.0);
     if (kind == JointType::Prismatic) axis = axis * 1.5;  // not of unit length
-    const std::size_t parent = chain ? i - 1 : std::uniform_int_distribution<std::size_t>(0, i - 1)(rng);
+    const std::size_t parent =
+        chain ? i - 1 : std::uniform_int_distribution<std::size_t>(0, i - 1)(rng);
     robot.joints.push_back({kind, axis});
     EXPECT_TRUE(robot.model.add_joint(parent, make_joint(robot.joints.back()), random_se3(rng),
                                       "joint" + std::to_string(i)));
-    const Frame body{"body" + std::to_string(i), i, 0, random_se3(rng), FrameType::Body,
-                     random_body(rng)};
+    const Frame body{
+        "body" + std::to_string(i), i, 0, random_se3(rng), FrameType::Body, random_body(rng)};
     EXPECT_TRUE(robot.model.add_frame(body, true));
   }
   return robot;
@@ -269,7 +279,8 @@ std::vector<Vec> mass_matrix_from_kinematics(const Robot& robot, const Vec& q) {
     for (int a = 0; a < 3; ++a)
       for (int b = 0; b < 3; ++b)
         for (int x = 0; x < 3; ++x)
-          for (int y = 0; y < 3; ++y) iw[a * 3 + b] += r[a * 3 + x] * body.inertia()(x, y) * r[b * 3 + y];
+          for (int y = 0; y < 3; ++y)
+            iw[a * 3 + b] += r[a * 3 + x] * body.inertia()(x, y) * r[b * 3 + y];
     for (std::size_t k = 0; k < nv; ++k) {
       for (std::size_t l = 0; l < nv; ++l) {
         double value = 0.0;
@@ -351,10 +362,12 @@ TEST_P(RandomRobot, SatisfiesLagrangesEquations) {
     const Vec q_plus = robot.integrate(q, step);
     step[k] = -h;
     const Vec q_minus = robot.integrate(q, step);
-    const double dT = 0.5 * (quadratic(mass_matrix_from_kinematics(robot, q_plus), v) -
-                             quadratic(mass_matrix_from_kinematics(robot, q_minus), v)) /
+    const double dT = 0.5 *
+                      (quadratic(mass_matrix_from_kinematics(robot, q_plus), v) -
+                       quadratic(mass_matrix_from_kinematics(robot, q_minus), v)) /
                       (2 * h);
-    const double dU = (potential_energy(robot, q_plus) - potential_energy(robot, q_minus)) / (2 * h);
+    const double dU =
+        (potential_energy(robot, q_plus) - potential_energy(robot, q_minus)) / (2 * h);
     expected[k] = (p_plus[k] - p_minus[k]) / (2 * h) - dT + dU;
   }
   const Vec tau = rnea(robot, q, v, a);

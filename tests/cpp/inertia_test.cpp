@@ -20,7 +20,8 @@ TEST(Inertia, FromEllipsoid) {
     ASSERT_FALSE(r.has_value());
     EXPECT_EQ(r.error().name, name);
   }
-  EXPECT_EQ(debug_text(InertiaError{"y"}), "InertiaError: Invalid parameter: 'y' must be positive.");
+  EXPECT_EQ(debug_text(InertiaError{"y"}),
+            "InertiaError: Invalid parameter: 'y' must be positive.");
 }
 
 }  // namespace

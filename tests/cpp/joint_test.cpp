@@ -3,13 +3,13 @@
 #include <cmath>
 #include <numbers>
 
+#include "base/panic.hpp"
 #include "joint/continuous.hpp"
 #include "joint/fixed.hpp"
 #include "joint/prismatic.hpp"
 #include "joint/revolute.hpp"
 #include "model/configurations.hpp"
 #include "model/model.hpp"
-#include "base/panic.hpp"
 
 namespace kinetra {
 namespace {
@@ -98,7 +98,8 @@ TEST(Joints, UpdateWithoutAnAxisKeepsThePlacement) {
 TEST(Model, MixedConfigurationLayout) {
   Model model = Model::new_empty();
   ASSERT_TRUE(model.add_joint(0, std::make_unique<JointModelRevolute>(Vector3D::x()), SE3(), "r"));
-  ASSERT_TRUE(model.add_joint(1, std::make_unique<JointModelContinuous>(Vector3D::y()), SE3(), "c"));
+  ASSERT_TRUE(
+      model.add_joint(1, std::make_unique<JointModelContinuous>(Vector3D::y()), SE3(), "c"));
   ASSERT_TRUE(model.add_joint(2, std::make_unique<JointModelPrismatic>(Vector3D::z()), SE3(), "p"));
   ASSERT_TRUE(model.add_joint(3, std::make_unique<JointModelFixed>(), SE3(), "f"));
   EXPECT_EQ(model.nq(), 4u);

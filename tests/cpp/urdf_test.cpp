@@ -17,10 +17,11 @@ TEST(Xml, LocalNamesNamespacesAndAttributes) {
   EXPECT_EQ(robot.attribute("name"), "r");
   EXPECT_EQ(robot.attribute("extra"), std::nullopt);  // only unprefixed attributes count
   EXPECT_EQ(document->element_count(), 4u);
-  EXPECT_EQ(robot.debug_text(),
-            "Element { tag_name: {urn:x}robot, attributes: [Attribute { name: name, value: \"r\" }, "
-            "Attribute { name: {urn:x}extra, value: \"1\" }], namespaces: [Namespace { name: "
-            "Some(\"x\"), uri: \"urn:x\" }] }");
+  EXPECT_EQ(
+      robot.debug_text(),
+      "Element { tag_name: {urn:x}robot, attributes: [Attribute { name: name, value: \"r\" }, "
+      "Attribute { name: {urn:x}extra, value: \"1\" }], namespaces: [Namespace { name: "
+      "Some(\"x\"), uri: \"urn:x\" }] }");
 }
 
 TEST(Xml, ErrorsCarryAPosition) {

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "base/panic.hpp"
 #include "python/array.hpp"
 #include "python/class_def.hpp"
-#include "python/module.hpp"
 #include "python/errors.hpp"
-#include "base/panic.hpp"
+#include "python/module.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -57,7 +57,8 @@ Ref counter_class() {
                   })
           .method("matrix_entry", {"matrix", "i", "j"},
                   [](const Counter&, Array2 m, std::size_t i, std::size_t j) {
-                    return m.view().at(static_cast<std::ptrdiff_t>(i), static_cast<std::ptrdiff_t>(j));
+                    return m.view().at(static_cast<std::ptrdiff_t>(i),
+                                       static_cast<std::ptrdiff_t>(j));
                   })
           .method("vector_sum", {"vector"},
                   [](const Counter&, Array1 v) {
@@ -76,7 +77,9 @@ Ref counter_class() {
           .add([](const Counter& a, const Counter& b) { return Counter{a.value + b.value}; })
           .multiply([](const Counter& a, double s) { return Counter{a.value * s}; })
           .reflected_multiply([](const Counter& a, double s) { return Counter{s * a.value}; })
-          .subscript([](const Counter& self, std::size_t i) { return self.value + static_cast<double>(i); })
+          .subscript([](const Counter& self, std::size_t i) {
+            return self.value + static_cast<double>(i);
+          })
           .repr([](const Counter& self) { return "Counter(" + std::to_string(self.value) + ")"; });
   return def.type();
 }
@@ -109,8 +112,8 @@ void register_badly(const std::string& kind) {
   }
 }
 
-PyModuleDef probe_def = {PyModuleDef_HEAD_INIT, "toolkit_probe", "", 0, nullptr,
-                         nullptr,               nullptr,         nullptr, nullptr};
+PyModuleDef probe_def = {
+    PyModuleDef_HEAD_INIT, "toolkit_probe", "", 0, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 }  // namespace
 }  // namespace kinetra::python
@@ -124,19 +127,19 @@ PyMODINIT_FUNC PyInit_toolkit_probe() {
     register_object(m, "Counter", counter_class());
     register_object(m, "Mode", mode_class());
     static FunctionTable& functions = FunctionTable::define("toolkit_probe");
-    register_object(m, "join", functions.function("join", {"text", "flag", "count=None"},
-                                                  [](std::string text, bool flag,
-                                                     std::optional<std::size_t> count) {
-                                                    return text + (flag ? "!" : "?") +
-                                                           std::to_string(count.value_or(0));
-                                                  },
-                                                  "Joins its arguments."));
+    register_object(m, "join",
+                    functions.function(
+                        "join", {"text", "flag", "count=None"},
+                        [](std::string text, bool flag, std::optional<std::size_t> count) {
+                          return text + (flag ? "!" : "?") + std::to_string(count.value_or(0));
+                        },
+                        "Joins its arguments."));
     register_object(m, "count_args", functions.function("count_args", {"*args"}, [](VarArgs args) {
-                      return args.size();
-                    }));
+      return args.size();
+    }));
     register_object(m, "mode_of", functions.function("mode_of", {"on"}, [](bool on) {
-                      return on ? Mode::On : Mode::Off;
-                    }));
+      return on ? Mode::On : Mode::Off;
+    }));
     register_object(m, "nothing", functions.function("nothing", {}, [] {}));
     register_object(m, "register_badly",
                     functions.function("register_badly", {"kind"},
