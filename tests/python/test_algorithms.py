@@ -108,6 +108,9 @@ def test_dynamics_read_any_shape_ignore_surplus_entries_and_leave_data_untouched
         np.testing.assert_array_equal(other.to_numpy(), qdd)
     np.testing.assert_allclose(qdd, a, rtol=1e-9, atol=1e-9)
     assert_same_placements(before, data)
+    foreign = Model().create_data()  # a workspace made for the world joint alone
+    np.testing.assert_array_equal(rnea(robot.model, foreign, q, v, a).to_numpy(), tau)
+    np.testing.assert_array_equal(aba(robot.model, foreign, q, v, tau).to_numpy(), qdd)
 
 
 @pytest.mark.parametrize("short", ["q", "v", "a"])
