@@ -95,10 +95,9 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
   for (std::size_t i = joints.size(); i-- > 0;) {
     const std::size_t k = joints[i]->nv();
     v_offset -= k;
-    auto& u_columns = data.u_columns[i];
-    auto& d_inverse = data.d_inverse[i];
-    auto& u = data.u_values[i];
-    double d[kMaxDof * kMaxDof];
+    Force* u_columns = &data.u_columns[v_offset];
+    double* u = &data.u_values[v_offset];
+    double d[kMaxDof * kMaxDof], d_inverse[kMaxDof * kMaxDof];
     for (std::size_t c = 0; c < k; ++c) {
       const Motion s = to_motion(columns[v_offset + c]);
       u_columns[c] = apply(data.articulated_inertias[i], s);
@@ -108,8 +107,12 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
       for (std::size_t c = 0; c < k; ++c)
         d[r * k + c] = dot(to_motion(columns[v_offset + r]), u_columns[c]);
     }
-    if (!invert_positive(d, k, d_inverse.data())) {
+    if (!invert_positive(d, k, d_inverse)) {
       return std::unexpected(SingularJointError{i, model.joint_names()[i]});
+    }
+    for (std::size_t r = 0; r < k; ++r) {
+      for (std::size_t c = 0; c < k; ++c)
+        data.d_inverse_rows[v_offset + r][c] = d_inverse[r * k + c];
     }
     if (i == 0) continue;
     // Ia = IA - U D^-1 U^T and pa = pA + Ia c + U D^-1 u, then moved to the parent.
@@ -155,11 +158,11 @@ Configuration aba_acceleration_pass(const Model& model, Data& data) {
     const Motion a_prime = parent_acceleration + data.bias_accelerations[i];
     double rhs[kMaxDof], x[kMaxDof];
     for (std::size_t c = 0; c < k; ++c)
-      rhs[c] = data.u_values[i][c] - dot(a_prime, data.u_columns[i][c]);
+      rhs[c] = data.u_values[v_offset + c] - dot(a_prime, data.u_columns[v_offset + c]);
     Motion acceleration = a_prime;
     for (std::size_t r = 0; r < k; ++r) {
       x[r] = 0.0;
-      for (std::size_t c = 0; c < k; ++c) x[r] += data.d_inverse[i][r * k + c] * rhs[c];
+      for (std::size_t c = 0; c < k; ++c) x[r] += data.d_inverse_rows[v_offset + r][c] * rhs[c];
       acceleration = acceleration + to_motion(columns[v_offset + r]) * x[r];
     }
     data.accelerations[i] = acceleration;

@@ -10,21 +10,23 @@ Data::Data(const Model& model) {
     joint_data.push_back(joint_model->create_joint_data());
   }
   joint_placements.assign(model.njoints(), SE3::identity());
-  reserve_stages(model.njoints());
 }
 
-void Data::reserve_stages(std::size_t n) {
-  if (local_placements.size() >= n) return;
-  local_placements.resize(n);
-  velocities.resize(n);
-  accelerations.resize(n);
-  forces.resize(n);
-  bias_accelerations.resize(n);
-  articulated_inertias.resize(n);
-  bias_forces.resize(n);
-  u_columns.resize(n);
-  d_inverse.resize(n);
-  u_values.resize(n);
+void Data::reserve_stages(std::size_t njoints, std::size_t nv) {
+  if (local_placements.size() < njoints) {
+    local_placements.resize(njoints);
+    velocities.resize(njoints);
+    accelerations.resize(njoints);
+    forces.resize(njoints);
+    bias_accelerations.resize(njoints);
+    articulated_inertias.resize(njoints);
+    bias_forces.resize(njoints);
+  }
+  if (u_values.size() < nv) {
+    u_columns.resize(nv);
+    d_inverse_rows.resize(nv);
+    u_values.resize(nv);
+  }
 }
 
 }  // namespace kinetra

@@ -42,16 +42,19 @@ class Data {
   // Forward dynamics, pass 1: velocity-product accelerations c_i = v_i x (S_i qd_i).
   std::vector<dynamics::Motion> bias_accelerations;
   // Pass 2: articulated inertias IA_i and bias forces pA_i (leaves to root), and each
-  // joint's factors U_i = IA_i S_i, D_i^-1 = (S_i^T U_i)^-1, u_i = tau_i - S_i^T pA_i.
+  // joint's factors U_i = IA_i S_i, D_i^-1 = (S_i^T U_i)^-1, u_i = tau_i - S_i^T pA_i,
+  // stored per velocity coordinate: joint i's entries start at its offset in v, and
+  // row r of D_i^-1 is d_inverse_rows[offset + r].
   std::vector<dynamics::Matrix6> articulated_inertias;
   std::vector<dynamics::Force> bias_forces;
-  std::vector<std::array<dynamics::Force, kMaxDof>> u_columns;
-  std::vector<std::array<double, kMaxDof * kMaxDof>> d_inverse;
-  std::vector<std::array<double, kMaxDof>> u_values;
+  std::vector<dynamics::Force> u_columns;
+  std::vector<std::array<double, kMaxDof>> d_inverse_rows;
+  std::vector<double> u_values;
 
-  // Makes every stage field hold at least n entries (joints); allocates only when
-  // the model has grown.
-  void reserve_stages(std::size_t n);
+  // Makes every stage field hold at least njoints entries (nv for those kept per
+  // velocity coordinate). The first stage run on a Data allocates them; later calls
+  // on a model of the same size allocate nothing.
+  void reserve_stages(std::size_t njoints, std::size_t nv);
 };
 
 }  // namespace kinetra

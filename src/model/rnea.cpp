@@ -6,7 +6,7 @@ namespace kinetra {
 using namespace dynamics;
 
 void update_local_placements(const Model& model, Data& data, std::span<const double> q) {
-  data.reserve_stages(model.njoints());
+  data.reserve_stages(model.njoints(), model.nv());
   const auto& joints = model.joint_models();
   const auto& placements = model.joint_placements();
   std::size_t q_offset = 0;
