@@ -46,22 +46,14 @@ void fill_from_os(void* buffer, std::size_t size) {
 std::array<std::uint32_t, 16> chacha_block(const std::array<std::uint32_t, 8>& key,
                                            std::uint64_t counter, std::uint64_t stream,
                                            int rounds) {
-  std::array<std::uint32_t, 16> state = {0x61707865,
-                                         0x3320646e,
-                                         0x79622d32,
-                                         0x6b206574,  // "expand 32-byte k"
-                                         key[0],
-                                         key[1],
-                                         key[2],
-                                         key[3],
-                                         key[4],
-                                         key[5],
-                                         key[6],
-                                         key[7],
-                                         static_cast<std::uint32_t>(counter),
-                                         static_cast<std::uint32_t>(counter >> 32),
-                                         static_cast<std::uint32_t>(stream),
-                                         static_cast<std::uint32_t>(stream >> 32)};
+  // "expand 32-byte k", the key, the block counter and the stream number
+  // clang-format off
+  std::array<std::uint32_t, 16> state = {
+      0x61707865, 0x3320646e, 0x79622d32, 0x6b206574,
+      key[0], key[1], key[2], key[3], key[4], key[5], key[6], key[7],
+      static_cast<std::uint32_t>(counter), static_cast<std::uint32_t>(counter >> 32),
+      static_cast<std::uint32_t>(stream), static_cast<std::uint32_t>(stream >> 32)};
+  // clang-format on
   std::array<std::uint32_t, 16> x = state;
   for (int round = 0; round < rounds; round += 2) {
     quarter_round(x, 0, 4, 8, 12);

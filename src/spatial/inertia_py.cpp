@@ -20,11 +20,8 @@ std::expected<Symmetric3, std::string> symmetric3_from_array(const NdArrayView& 
   if (array.ndim() != 2 || array.dim(0) != 3 || array.dim(1) != 3) {
     return std::unexpected("Input array must be of shape (3, 3)");
   }
-  std::array<double, 9> rows{};
-  for (std::ptrdiff_t i = 0; i < 3; ++i) {
-    for (std::ptrdiff_t j = 0; j < 3; ++j) rows[i * 3 + j] = array.at(i, j);
-  }
-  return Symmetric3::from_rows(rows);
+  const RowMajorValues rows(array);
+  return Symmetric3::from_rows(rows.span().first<9>());
 }
 
 }  // namespace

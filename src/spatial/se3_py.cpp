@@ -27,11 +27,8 @@ std::expected<SE3, std::string> se3_from_arrays(const NdArrayView& rotation,
   }
   const auto p = translation_from_array(translation);
   if (!p) return std::unexpected(p.error());
-  std::array<double, 9> rows{};
-  for (std::ptrdiff_t i = 0; i < 3; ++i) {
-    for (std::ptrdiff_t j = 0; j < 3; ++j) rows[i * 3 + j] = rotation.at(i, j);
-  }
-  return se3_from_rows(rows, *p);
+  const RowMajorValues rows(rotation);
+  return se3_from_rows(rows.span().first<9>(), *p);
 }
 
 std::array<double, 16> homogeneous_rows(const SE3& t) {
