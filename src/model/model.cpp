@@ -34,6 +34,8 @@ Model Model::new_empty() {
   model.joint_placements_.push_back(SE3::identity());
   model.joint_models_.push_back(std::make_unique<JointModelFixed>());
   model.inertias_.push_back(Inertia::zeros());
+  model.joint_q_offsets_.push_back(0);
+  model.joint_v_offsets_.push_back(0);
   model.joint_index_.reserve_one();
   model.joint_index_.insert_new("__WORLD__", WORLD_ID);
   model.gravity_ = standard_gravity();
@@ -73,6 +75,8 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
     joint_models_.push_back(std::move(joint_model));
     inertias_.push_back(Inertia::zeros());
     joint_parents_.push_back(parent_id);
+    joint_q_offsets_.push_back(nq_);
+    joint_v_offsets_.push_back(nv_);
   } catch (...) {
     // Out of memory half way: restore the lists to their common length.
     subspace_columns_.resize(columns);
@@ -81,6 +85,8 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
     joint_models_.resize(id);
     inertias_.resize(id);
     joint_parents_.resize(id);
+    joint_q_offsets_.resize(id);
+    joint_v_offsets_.resize(id);
     throw;
   }
   nq_ += joint_models_.back()->nq();

@@ -108,6 +108,9 @@ class Model {
   const std::vector<std::unique_ptr<JointModel>>& joint_models() const { return joint_models_; }
   const std::vector<Inertia>& inertias() const { return inertias_; }
   const std::vector<Frame>& frames() const { return frames_; }
+  // Where each joint's block starts in q and in v (the world joint: 0).
+  const std::vector<std::size_t>& joint_q_offsets() const { return joint_q_offsets_; }
+  const std::vector<std::size_t>& joint_v_offsets() const { return joint_v_offsets_; }
   // The motion subspace columns of all joints (JointModel::motion_subspace), one per
   // velocity coordinate in velocity order, kept for the dynamics algorithms.
   std::span<const SpatialMotion> subspace_columns() const { return subspace_columns_; }
@@ -134,6 +137,8 @@ class Model {
   std::vector<std::unique_ptr<JointModel>> joint_models_;
   std::vector<Inertia> inertias_;
   std::vector<Frame> frames_;
+  std::vector<std::size_t> joint_q_offsets_;
+  std::vector<std::size_t> joint_v_offsets_;
   std::size_t nq_ = 0;
   std::size_t nv_ = 0;
   Vector3D gravity_;

@@ -1,0 +1,34 @@
+#pragma once
+
+// Checks shared by the algorithm wrappers: the length of a joint-space vector and the
+// range of an id. Each raises a Python exception (ValueError / IndexError) and throws
+// PythonError, so a wrapper returns nothing when an argument is refused.
+
+#include <cstddef>
+#include <string>
+
+#include "joint/configuration.hpp"
+#include "python/array.hpp"
+#include "python/errors.hpp"
+
+namespace kinetra::python {
+
+// ValueError "Parameter 'q' expected configuration size 7, but got 3" unless the 1-D
+// `array` holds `expected` entries.
+inline void check_length(const char* name, const Array1& array, std::size_t expected) {
+  const auto got = static_cast<std::size_t>(array.view().dim(0));
+  if (got != expected) {
+    raise(PyExc_ValueError, display_text(ConfigurationError::invalid_size(name, expected, got)));
+  }
+}
+
+// IndexError "joint_id 9 is out of range: the model has 8 joints" unless id < count.
+inline void check_index(const char* name, std::size_t id, std::size_t count, const char* noun) {
+  if (id >= count) {
+    raise(PyExc_IndexError, std::string(name) + " " + std::to_string(id) +
+                                " is out of range: the model has " + std::to_string(count) + " " +
+                                noun);
+  }
+}
+
+}  // namespace kinetra::python
