@@ -45,6 +45,14 @@ Ref geometry_data_class();
 // urdf
 Ref build_models_from_urdf_function();
 
+// extensions: joints and models
+
+// extensions: configuration space
+
+// extensions: kinematics
+
+// extensions: dynamics
+
 // shapora
 Ref capsule_class();
 Ref cone_class();

@@ -55,6 +55,17 @@ Ref build_shapora() {
   return shapora;
 }
 
+void register_extensions(PyObject* m) {
+  // Joints and models.
+  (void)m;
+
+  // Configuration space.
+
+  // Kinematics.
+
+  // Dynamics.
+}
+
 Ref build_module() {
   init_numpy();
   if (panic_exception_type() == nullptr) throw_python_error();
@@ -94,6 +105,9 @@ Ref build_module() {
   register_object(m, "aba", aba_function());
   register_object(m, "inverse_dynamics", inverse_dynamics_function());
   register_object(m, "rnea", rnea_function());
+
+  // The extended API: module attributes outside __all__, which stays the core's list.
+  register_extensions(m);
 
   Ref shapora = build_shapora();
   register_object(m, "shapora", shapora);

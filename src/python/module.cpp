@@ -15,6 +15,10 @@ void register_object(PyObject* module, const char* name, Ref object) {
   checked(PyObject_SetAttrString(module, name, object.get()));
 }
 
+void register_extension(PyObject* module, const char* name, Ref object) {
+  checked(PyObject_SetAttrString(module, name, object.get()));
+}
+
 Ref FunctionTable::make(PyMethodDef& def) {
   const Ref module_name = checked(PyUnicode_FromString(module_name_));
   return checked(PyCFunction_NewEx(&def, nullptr, module_name.get()));

@@ -11,6 +11,8 @@ namespace kinetra::python {
 // Appends `name` to the module's __all__ (creating the list on first use) and sets
 // the attribute.
 void register_object(PyObject* module, const char* name, Ref object);
+// Sets the attribute without listing it in __all__: the names added around the core.
+void register_extension(PyObject* module, const char* name, Ref object);
 
 // Module functions, described like class methods. The function objects point into
 // the table, so it lives until the process ends.
