@@ -49,9 +49,9 @@ std::expected<void, JointError> JointDataContinuous::update(const JointModel& jo
   assert_coordinate_count(q.size(), 2, kExpectsPair);
   cos = q[0];
   sin = q[1];
-  const MotionList axes = joint_model.get_axis();
-  if (axes.size() != 1) return std::unexpected(JointError{"axis"});
-  placement = rotation_about(axes[0].rotation(), std::atan2(sin, cos));
+  const auto turned = rotation_about(joint_model, std::atan2(sin, cos));
+  if (!turned) return std::unexpected(turned.error());
+  placement = *turned;
   return {};
 }
 

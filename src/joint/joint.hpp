@@ -75,6 +75,9 @@ class JointModel {
   // The motion subspace the dynamics use: get_axis() with every rotational column
   // turned into a unit vector, since transform() rotates about the normalised axis.
   virtual MotionList motion_subspace() const { return get_axis(); }
+  // The unit axis a rotational joint turns about (its axis normalised once); nullptr for
+  // joints that do not turn about a fixed axis.
+  virtual const Vector3D* unit_rotation_axis() const { return nullptr; }
   virtual Configuration random_configuration(ThreadRng& rng) const = 0;
   // The joint's own placement for its nq coordinates.
   virtual SE3 transform(std::span<const double> q) const = 0;

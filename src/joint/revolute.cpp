@@ -28,9 +28,9 @@ std::expected<void, JointError> JointDataRevolute::update(const JointModel& join
                                                           std::span<const double> coordinates) {
   assert_coordinate_count(coordinates.size(), 1, kExpectsAngle);
   q = coordinates[0];
-  const MotionList axes = joint_model.get_axis();
-  if (axes.size() != 1) return std::unexpected(JointError{"axis"});
-  placement = rotation_about(axes[0].rotation(), q);
+  const auto turned = rotation_about(joint_model, q);
+  if (!turned) return std::unexpected(turned.error());
+  placement = *turned;
   return {};
 }
 

@@ -22,6 +22,7 @@ class RotationalJointModel : public JointModel {
   MotionList motion_subspace() const override {
     return MotionList(SpatialMotion::from_rotational_axis(unit_axis_));
   }
+  const Vector3D* unit_rotation_axis() const override { return &unit_axis_; }
 
   JointLimits limits;
   const Vector3D axis;  // immutable: the unit axis below is derived from it
@@ -37,10 +38,18 @@ class RotationalJointModel : public JointModel {
   Vector3D unit_axis_ = SpatialRotation::normalise_axis(axis);  // axis / |axis|, computed once
 };
 
-// The joint data's placement for the model's axis: the same rotation as the model's
+// The joint data's placement for `joint_model`'s axis: the same rotation as the model's
 // transform (normalising first changes nothing when the angle is 0: the identity).
-inline SE3 rotation_about(const Vector3D& axis, double angle) {
-  return rotation_motion(SpatialRotation::normalise_axis(axis), angle);
+// A rotational model's unit axis is the normalised axis computed once; any other model
+// (data made for another model) has its first axis normalised here. Fails when the
+// model has no axis.
+inline std::expected<SE3, JointError> rotation_about(const JointModel& joint_model, double angle) {
+  if (const Vector3D* unit_axis = joint_model.unit_rotation_axis()) {
+    return rotation_motion(*unit_axis, angle);
+  }
+  const MotionList axes = joint_model.get_axis();
+  if (axes.size() != 1) return std::unexpected(JointError{"axis"});
+  return rotation_motion(SpatialRotation::normalise_axis(axes[0].rotation()), angle);
 }
 
 }  // namespace kinetra

@@ -28,6 +28,14 @@ class Data {
   std::vector<std::unique_ptr<JointData>> joint_data;
   std::vector<SE3> joint_placements;
 
+  // Frame placements (update_frame_placements): oMf, one per frame of the model.
+  std::vector<SE3> frame_placements;
+  // The last Jacobian computed (6 x nv or 3 x nv, row-major), and the centre-of-mass
+  // stage's mass and mass-weighted world centre of each joint's subtree.
+  std::vector<double> jacobian;
+  std::vector<double> subtree_masses;
+  std::vector<Vector3D> subtree_moments;
+
   // Every stage that reads q: joint i's frame in its parent's frame (liMi =
   // placement in the parent, then the joint's motion).
   std::vector<SE3> local_placements;

@@ -1,10 +1,14 @@
 // Python classes Model, Data, Frame and FrameType, and the configuration builders.
+#include <algorithm>
+#include <cmath>
+
 #include "model/configurations.hpp"
 #include "model/data.hpp"
 #include "model/model.hpp"
 #include "module/bindings.hpp"
 #include "python/array.hpp"
 #include "python/class_def.hpp"
+#include "python/errors.hpp"
 #include "python/module.hpp"
 
 namespace kinetra::python {
@@ -37,8 +41,20 @@ Ref model_class() {
               [](Model& self, std::string name) { self.set_name(std::move(name)); })
           .property("nq", [](const Model& self) { return self.nq(); })
           .property("nv", [](const Model& self) { return self.nv(); })
-          .property("gravity",
-                    [](const Model& self) { return new_vector(self.gravity().as_slice()); })
+          .property(
+              "gravity", [](const Model& self) { return new_vector(self.gravity().as_slice()); },
+              [](Model& self, std::vector<double> gravity) {
+                if (gravity.size() != 3) {
+                  raise(PyExc_ValueError, "gravity needs 3 components (x, y, z), got " +
+                                              std::to_string(gravity.size()));
+                }
+                if (!std::ranges::all_of(gravity, [](double g) { return std::isfinite(g); })) {
+                  raise(PyExc_ValueError, "gravity must be finite");
+                }
+                self.set_gravity({gravity[0], gravity[1], gravity[2]});
+              },
+              "The gravity acceleration in world coordinates (a length-3 float64 array; "
+              "settable).")
           .method(
               "add_joint", {"parent_id", "joint_model", "placement", "name"},
               [](Model& self, std::size_t parent_id, const JointWrapper& joint_model,
@@ -53,6 +69,12 @@ Ref model_class() {
           .property("nframes", [](const Model& self) { return self.nframes(); })
           .method("get_joint_id", {"name"},
                   [](const Model& self, std::string name) { return self.get_joint_id(name); })
+          .method(
+              "get_frame_id", {"name"},
+              [](const Model& self, std::string name) {
+                return self.get_frame_id(name, std::nullopt);
+              },
+              "The id of the first frame with this name, or None.")
           .method("create_data", {}, [](const Model& self) { return self.create_data(); })
           .property("joint_names", [](const Model& self) { return copies(self.joint_names()); })
           .property("joint_parents", [](const Model& self) { return copies(self.joint_parents()); })
@@ -80,6 +102,9 @@ Ref model_class() {
 Ref data_class() {
   static constexpr const char* kPlacementsDoc =
       "Returns the placements of the joints in the world frame.";
+  static constexpr const char* kFramePlacementsDoc =
+      "The world placements of the frames, one per frame of the model, as computed by the "
+      "last `update_frame_placements` (empty before).";
   static ClassDef<Data>& def =
       ClassDef<Data>::define("Data")
           .doc("A Python wrapper for the `Data` struct.")
@@ -89,7 +114,13 @@ Ref data_class() {
               kPlacementsDoc)
           .property(
               "oMi", [](const Data& self) { return copies(self.joint_placements); },
-              std::string(kPlacementsDoc) + "\n\nThis is an alias for `joint_placements`.");
+              std::string(kPlacementsDoc) + "\n\nThis is an alias for `joint_placements`.")
+          .property(
+              "frame_placements", [](const Data& self) { return copies(self.frame_placements); },
+              kFramePlacementsDoc)
+          .property(
+              "oMf", [](const Data& self) { return copies(self.frame_placements); },
+              std::string(kFramePlacementsDoc) + "\n\nThis is an alias for `frame_placements`.");
   return def.type();
 }
 

@@ -50,6 +50,12 @@ Ref build_models_from_urdf_function();
 // extensions: configuration space
 
 // extensions: kinematics
+Ref update_frame_placements_function();
+Ref frame_placement_function();
+Ref joint_jacobian_function();
+Ref frame_jacobian_function();
+Ref center_of_mass_function();
+Ref jacobian_center_of_mass_function();
 
 // extensions: dynamics
 

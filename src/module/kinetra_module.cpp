@@ -62,6 +62,12 @@ void register_extensions(PyObject* m) {
   // Configuration space.
 
   // Kinematics.
+  register_extension(m, "update_frame_placements", update_frame_placements_function());
+  register_extension(m, "frame_placement", frame_placement_function());
+  register_extension(m, "joint_jacobian", joint_jacobian_function());
+  register_extension(m, "frame_jacobian", frame_jacobian_function());
+  register_extension(m, "center_of_mass", center_of_mass_function());
+  register_extension(m, "jacobian_center_of_mass", jacobian_center_of_mass_function());
 
   // Dynamics.
 }
