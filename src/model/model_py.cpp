@@ -43,11 +43,14 @@ Ref model_class() {
           .property("nv", [](const Model& self) { return self.nv(); })
           .property(
               "gravity", [](const Model& self) { return new_vector(self.gravity().as_slice()); },
-              [](Model& self, std::vector<double> gravity) {
-                if (gravity.size() != 3) {
+              [](Model& self, Array1 array) {
+                const auto length = array.view().dim(0);
+                if (length != 3) {
                   raise(PyExc_ValueError, "gravity needs 3 components (x, y, z), got " +
-                                              std::to_string(gravity.size()));
+                                              std::to_string(length));
                 }
+                const RowMajorValues values(array.view());
+                const auto gravity = values.span();
                 if (!std::ranges::all_of(gravity, [](double g) { return std::isfinite(g); })) {
                   raise(PyExc_ValueError, "gravity must be finite");
                 }
