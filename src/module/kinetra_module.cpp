@@ -57,7 +57,10 @@ Ref build_shapora() {
 
 void register_extensions(PyObject* m) {
   // Joints and models.
-  (void)m;
+  register_extension(m, "JointModelRevolute", joint_model_revolute_function());
+  register_extension(m, "JointModelContinuous", joint_model_continuous_function());
+  register_extension(m, "JointModelPrismatic", joint_model_prismatic_function());
+  register_extension(m, "JointModelFixed", joint_model_fixed_function());
 
   // Configuration space.
 
