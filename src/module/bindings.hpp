@@ -52,6 +52,10 @@ Ref joint_model_prismatic_function();
 Ref joint_model_fixed_function();
 
 // extensions: configuration space
+Ref integrate_function();
+Ref difference_function();
+Ref interpolate_function();
+Ref normalize_function();
 
 // extensions: kinematics
 

@@ -63,6 +63,10 @@ void register_extensions(PyObject* m) {
   register_extension(m, "JointModelFixed", joint_model_fixed_function());
 
   // Configuration space.
+  register_extension(m, "integrate", integrate_function());
+  register_extension(m, "difference", difference_function());
+  register_extension(m, "interpolate", interpolate_function());
+  register_extension(m, "normalize", normalize_function());
 
   // Kinematics.
 
