@@ -77,3 +77,14 @@ class MixedTree:
             mass, com, inertia = random_body(rng)
             self.model.add_frame(Frame(f"body{i}", i, 0, SE3.Identity(), FrameType.Body,
                                        Inertia(mass, com, inertia)), True)
+
+
+def rebuild(model, make):
+    """`model` built again joint by joint, each joint model replaced by make(joint_model);
+    placements and inertias are copied, frames other than one body per joint are not."""
+    copy = Model()
+    for i in range(1, model.njoints):
+        copy.add_joint(model.joint_parents[i], make(model.joint_models[i]), model.joint_placements[i],
+                       model.joint_names[i])
+        copy.add_frame(Frame(f"body{i}", i, 0, SE3.Identity(), FrameType.Body, model.inertias[i]), True)
+    return copy
