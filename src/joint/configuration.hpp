@@ -28,6 +28,7 @@ class Configuration {
 
   std::size_t len() const { return values_.size(); }
   std::span<const double> as_slice() const { return values_; }
+  std::span<double> as_mut_slice() { return values_; }
   // Internal failure "Matrix index out of bounds." when i >= len().
   double operator[](std::size_t i) const;
   // Internal failure "Matrix slicing out of bounds." when start + count > len().

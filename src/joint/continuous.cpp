@@ -39,6 +39,30 @@ SE3 JointModelContinuous::transform(std::span<const double> q) const {
   return turn(std::atan2(q[1], q[0]));
 }
 
+void JointModelContinuous::integrate(std::span<const double> q, std::span<const double> v,
+                                     std::span<double> out) const {
+  const double c = std::cos(v[0]), s = std::sin(v[0]);
+  out[0] = q[0] * c - q[1] * s;
+  out[1] = q[1] * c + q[0] * s;
+}
+
+void JointModelContinuous::difference(std::span<const double> q0, std::span<const double> q1,
+                                      std::span<double> out) const {
+  // atan2 of (sin, cos) of the angle between the pairs: the turn of at most pi.
+  out[0] = std::atan2(q0[0] * q1[1] - q0[1] * q1[0], q0[0] * q1[0] + q0[1] * q1[1]);
+}
+
+void JointModelContinuous::normalize(std::span<double> q) const {
+  const double length = std::hypot(q[0], q[1]);
+  if (length == 0.0) {
+    q[0] = 1.0;
+    q[1] = 0.0;
+    return;
+  }
+  q[0] /= length;
+  q[1] /= length;
+}
+
 JointDataContinuous::JointDataContinuous(const JointModelContinuous& model) {
   const double zero[2] = {0.0, 0.0};
   (void)update(model, zero);

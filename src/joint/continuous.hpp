@@ -19,6 +19,14 @@ class JointModelContinuous final : public RotationalJointModel {
   // [cos t, sin t] for t uniform in [0, 2 pi); the limits are not used.
   Configuration random_configuration(ThreadRng& rng) const override;
   SE3 transform(std::span<const double> q) const override;
+  // (cos, sin) turned by the angle v.
+  void integrate(std::span<const double> q, std::span<const double> v,
+                 std::span<double> out) const override;
+  // The angle from q0 to q1 in [-pi, pi].
+  void difference(std::span<const double> q0, std::span<const double> q1,
+                  std::span<double> out) const override;
+  // Divides the pair by its length; a zero pair becomes (1, 0).
+  void normalize(std::span<double> q) const override;
 };
 
 class JointDataContinuous final : public JointData {

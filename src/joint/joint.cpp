@@ -12,6 +12,16 @@ JointLimits JointLimits::new_unbounded(std::size_t n) {
           Configuration::from_element(n, -inf), Configuration::from_element(n, inf)};
 }
 
+void JointModel::integrate(std::span<const double> q, std::span<const double> v,
+                           std::span<double> out) const {
+  for (std::size_t i = 0; i < out.size(); ++i) out[i] = q[i] + v[i];
+}
+
+void JointModel::difference(std::span<const double> q0, std::span<const double> q1,
+                            std::span<double> out) const {
+  for (std::size_t i = 0; i < out.size(); ++i) out[i] = q1[i] - q0[i];
+}
+
 std::string debug_text(const JointError& error) {
   return "MissingAttributeError(\"" + error.missing_attribute + "\")";
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <expected>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -18,7 +19,9 @@ class ThreadRng;
 
 enum class JointType { Continuous = 0, Fixed = 1, Prismatic = 2, Revolute = 3 };
 
-// Per-coordinate limits; only lower and upper are read (by random configurations).
+// Per-coordinate limits: lower and upper per q coordinate, effort and velocity per
+// coordinate as the URDF reader fills them (a joint moving along nv coordinates uses
+// the first nv entries).
 struct JointLimits {
   Configuration effort;
   Configuration velocity;
@@ -81,6 +84,23 @@ class JointModel {
   virtual Configuration random_configuration(ThreadRng& rng) const = 0;
   // The joint's own placement for its nq coordinates.
   virtual SE3 transform(std::span<const double> q) const = 0;
+  // The axis as given when the joint was made (not normalised); none for joints
+  // without a single axis.
+  virtual std::optional<Vector3D> stored_axis() const { return std::nullopt; }
+  // The joint's limits; none for joints that have no coordinates to bound.
+  virtual const JointLimits* get_limits() const { return nullptr; }
+
+  // The configuration space of the joint's block. The defaults are those of a vector
+  // space (nq == nv): out = q + v, v = q1 - q0, nothing to normalise. `out` never
+  // aliases an input.
+  // q (nq) moved along v (nv) for unit time, into out (nq).
+  virtual void integrate(std::span<const double> q, std::span<const double> v,
+                         std::span<double> out) const;
+  // The shortest v (nv) with integrate(q0, v) == q1, into out.
+  virtual void difference(std::span<const double> q0, std::span<const double> q1,
+                          std::span<double> out) const;
+  // Projects q (nq) back onto the joint's configuration manifold, in place.
+  virtual void normalize(std::span<double> q) const { (void)q; }
 };
 
 // The per-joint cache of the placement computed from the last coordinates.

@@ -27,6 +27,8 @@ class JointModelPrismatic final : public JointModel {
   MotionList get_axis() const override {
     return MotionList(SpatialMotion::from_translational_axis(axis));
   }
+  std::optional<Vector3D> stored_axis() const override { return axis; }
+  const JointLimits* get_limits() const override { return &limits; }
   Configuration random_configuration(ThreadRng& rng) const override;
   SE3 transform(std::span<const double> q) const override;
 

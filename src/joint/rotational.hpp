@@ -23,6 +23,8 @@ class RotationalJointModel : public JointModel {
     return MotionList(SpatialMotion::from_rotational_axis(unit_axis_));
   }
   const Vector3D* unit_rotation_axis() const override { return &unit_axis_; }
+  std::optional<Vector3D> stored_axis() const override { return axis; }
+  const JointLimits* get_limits() const override { return &limits; }
 
   JointLimits limits;
   const Vector3D axis;  // immutable: the unit axis below is derived from it

@@ -4,6 +4,7 @@
 
 #include "model/configurations.hpp"
 #include "model/data.hpp"
+#include "model/limits.hpp"
 #include "model/model.hpp"
 #include "module/bindings.hpp"
 #include "python/array.hpp"
@@ -98,6 +99,28 @@ Ref model_class() {
                   [](Model& self, const Frame& frame, bool append_inertia) {
                     return debug_error(self.add_frame(frame, append_inertia));
                   })
+          .property(
+              "joint_q_offsets", [](const Model& self) { return copies(self.joint_q_offsets()); },
+              "Where each joint's block starts in q (the world joint: 0).")
+          .property(
+              "joint_v_offsets", [](const Model& self) { return copies(self.joint_v_offsets()); },
+              "Where each joint's block starts in v (the world joint: 0).")
+          .property(
+              "lower_limits",
+              [](const Model& self) { return new_vector(lower_limits(self).as_slice()); },
+              "(nq,) the joints' lower position bounds as stored (-inf where unbounded).")
+          .property(
+              "upper_limits",
+              [](const Model& self) { return new_vector(upper_limits(self).as_slice()); },
+              "(nq,) the joints' upper position bounds as stored (+inf where unbounded).")
+          .property(
+              "velocity_limits",
+              [](const Model& self) { return new_vector(velocity_limits(self).as_slice()); },
+              "(nv,) each moving joint's velocity bound as stored (+inf where unbounded).")
+          .property(
+              "effort_limits",
+              [](const Model& self) { return new_vector(effort_limits(self).as_slice()); },
+              "(nv,) each moving joint's effort bound as stored (+inf where unbounded).")
           .repr([](const Model& self) { return debug_text(self); });
   return def.type();
 }

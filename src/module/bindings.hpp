@@ -46,8 +46,16 @@ Ref geometry_data_class();
 Ref build_models_from_urdf_function();
 
 // extensions: joints and models
+Ref joint_model_revolute_function();
+Ref joint_model_continuous_function();
+Ref joint_model_prismatic_function();
+Ref joint_model_fixed_function();
 
 // extensions: configuration space
+Ref integrate_function();
+Ref difference_function();
+Ref interpolate_function();
+Ref normalize_function();
 
 // extensions: kinematics
 Ref update_frame_placements_function();

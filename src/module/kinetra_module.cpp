@@ -57,9 +57,16 @@ Ref build_shapora() {
 
 void register_extensions(PyObject* m) {
   // Joints and models.
-  (void)m;
+  register_extension(m, "JointModelRevolute", joint_model_revolute_function());
+  register_extension(m, "JointModelContinuous", joint_model_continuous_function());
+  register_extension(m, "JointModelPrismatic", joint_model_prismatic_function());
+  register_extension(m, "JointModelFixed", joint_model_fixed_function());
 
   // Configuration space.
+  register_extension(m, "integrate", integrate_function());
+  register_extension(m, "difference", difference_function());
+  register_extension(m, "interpolate", interpolate_function());
+  register_extension(m, "normalize", normalize_function());
 
   // Kinematics.
   register_extension(m, "update_frame_placements", update_frame_placements_function());

@@ -2,6 +2,7 @@
 
 import numpy as np
 
+import kinetra
 from kinetra import Frame, FrameType, Inertia, JointModelRX, JointModelRY, JointModelRZ, Model, SE3
 
 FACTORIES = (JointModelRX, JointModelRY, JointModelRZ)
@@ -48,3 +49,42 @@ class RevoluteTree:
             mass, com, inertia = random_body(rng)
             self.model.add_frame(Frame(f"body{i}", i, 0, SE3.Identity(), FrameType.Body,
                                        Inertia(mass, com, inertia)), True)
+
+
+def random_axis(rng):
+    """A non-unit axis, its length in [0.5, 2)."""
+    axis = rng.normal(size=3)
+    return axis / np.linalg.norm(axis) * rng.uniform(0.5, 2.0)
+
+
+MIXED_FACTORIES = (kinetra.JointModelRevolute, kinetra.JointModelContinuous, kinetra.JointModelPrismatic)
+
+
+class MixedTree:
+    """A random chain or tree of revolute, continuous and prismatic joints about random non-unit axes,
+    with a fixed joint as the second joint (when there are two), random placements and bodies."""
+
+    def __init__(self, seed, joints, chain=True):
+        rng = np.random.default_rng(seed)
+        self.model = Model()
+        for i in range(1, joints + 1):
+            parent = i - 1 if chain else int(rng.integers(0, i))
+            if i == 2:
+                joint = kinetra.JointModelFixed()
+            else:
+                joint = MIXED_FACTORIES[int(rng.integers(0, 3))](random_axis(rng))
+            self.model.add_joint(parent, joint, se3(random_placement(rng)), f"joint{i}")
+            mass, com, inertia = random_body(rng)
+            self.model.add_frame(Frame(f"body{i}", i, 0, SE3.Identity(), FrameType.Body,
+                                       Inertia(mass, com, inertia)), True)
+
+
+def rebuild(model, make):
+    """`model` built again joint by joint, each joint model replaced by make(joint_model);
+    placements and inertias are copied, frames other than one body per joint are not."""
+    copy = Model()
+    for i in range(1, model.njoints):
+        copy.add_joint(model.joint_parents[i], make(model.joint_models[i]), model.joint_placements[i],
+                       model.joint_names[i])
+        copy.add_frame(Frame(f"body{i}", i, 0, SE3.Identity(), FrameType.Body, model.inertias[i]), True)
+    return copy
