@@ -16,8 +16,16 @@ ROBOT = pathlib.Path(__file__).resolve().parent / "robot"
 
 
 def load_arm():
-    os.environ.setdefault("ROS_PACKAGE_PATH", str(ROBOT / "kinetra_demo"))
-    model, _, _ = kinetra.build_models_from_urdf(str(ROBOT / "arm.urdf"), str(ROBOT))
+    # "package://kinetra_demo/..." meshes resolve through ROS_PACKAGE_PATH, set for the load only.
+    saved = os.environ.get("ROS_PACKAGE_PATH")
+    os.environ["ROS_PACKAGE_PATH"] = str(ROBOT / "kinetra_demo")
+    try:
+        model, _, _ = kinetra.build_models_from_urdf(str(ROBOT / "arm.urdf"), str(ROBOT))
+    finally:
+        if saved is None:
+            del os.environ["ROS_PACKAGE_PATH"]
+        else:
+            os.environ["ROS_PACKAGE_PATH"] = saved
     return model
 
 
@@ -37,7 +45,7 @@ def pose_error(model, data, frame_id, target):
     return np.concatenate([rotation_vector(rotation), target.translation - placement.translation])
 
 
-def solve(model, frame_id, target, q, damping=1e-2, tolerance=1e-10, max_iterations=100):
+def solve(model, frame_id, target, q, damping=1e-2, max_step=0.5, tolerance=1e-8, max_iterations=60):
     """Returns (q, errors): the configuration reaching `target` and the error norm per iteration."""
     data = model.create_data()
     lower, upper = model.lower_limits, model.upper_limits
@@ -50,6 +58,7 @@ def solve(model, frame_id, target, q, damping=1e-2, tolerance=1e-10, max_iterati
         if errors[-1] < tolerance:
             break
         step = jacobian.T @ np.linalg.solve(jacobian @ jacobian.T + damping**2 * np.eye(6), error)
+        step *= min(1.0, max_step / np.linalg.norm(step))  # far from the target, go straight at it
         q = np.clip(kinetra.integrate(model, q, step), lower, upper)
     return q, errors
 
@@ -57,8 +66,9 @@ def solve(model, frame_id, target, q, damping=1e-2, tolerance=1e-10, max_iterati
 def main():
     model = load_arm()
     tool = model.get_frame_id("tcp")
-    # A reachable target: the tool's placement at a random configuration within the limits.
-    goal = kinetra.random_configuration(model).to_numpy()
+    # A reachable target: the tool's placement at a configuration within the limits.
+    wrist = 0.7  # the continuous wrist joint's angle, stored as (cos, sin)
+    goal = np.array([0.6, -0.8, 0.5, 1.2, -0.4, 0.9, np.cos(wrist), np.sin(wrist), 0.02, 0.02])
     data = model.create_data()
     kinetra.forward_kinematics(model, data, goal)
     target = kinetra.frame_placement(model, data, tool)

@@ -57,7 +57,7 @@ JointWrapper revolute(const Vector3D& axis) {
 
 // The axis of a joint made from Python: three finite numbers, not all zero (rotations
 // divide by its length).
-std::expected<Vector3D, std::string> checked_axis(const std::vector<double>& values) {
+std::expected<Vector3D, std::string> checked_axis(std::span<const double> values) {
   if (values.size() != 3) {
     return std::unexpected("Parameter 'axis' expected 3 values, but got " +
                            std::to_string(values.size()));
@@ -73,8 +73,9 @@ std::expected<Vector3D, std::string> checked_axis(const std::vector<double>& val
 }
 
 template <class Joint>
-std::expected<JointWrapper, std::string> joint_about(const std::vector<double>& values) {
-  const auto axis = checked_axis(values);
+std::expected<JointWrapper, std::string> joint_about(const Array1& array) {
+  const RowMajorValues values(array.view());
+  const auto axis = checked_axis(values.span());
   if (!axis) return std::unexpected(axis.error());
   return JointWrapper(std::make_unique<Joint>(*axis));
 }
@@ -84,15 +85,16 @@ std::expected<JointWrapper, std::string> joint_about(const std::vector<double>& 
 Ref joint_model_revolute_function() {
   return joint_functions().function(
       "JointModelRevolute", {"axis"},
-      [](std::vector<double> axis) { return joint_about<JointModelRevolute>(axis); },
-      "Creates a revolute joint model turning about `axis` (3 numbers; rotations use it "
+      [](Array1 axis) { return joint_about<JointModelRevolute>(axis); },
+      "Creates a revolute joint model turning about `axis` (a length-3 float64 array; rotations "
+      "use it "
       "normalised, `axis` keeps it as given).");
 }
 
 Ref joint_model_continuous_function() {
   return joint_functions().function(
       "JointModelContinuous", {"axis"},
-      [](std::vector<double> axis) { return joint_about<JointModelContinuous>(axis); },
+      [](Array1 axis) { return joint_about<JointModelContinuous>(axis); },
       "Creates a continuous joint model (a revolute joint without end stops) turning about "
       "`axis`;\nits angle is stored as (cos, sin), so nq = 2 and nv = 1.");
 }
@@ -100,7 +102,7 @@ Ref joint_model_continuous_function() {
 Ref joint_model_prismatic_function() {
   return joint_functions().function(
       "JointModelPrismatic", {"axis"},
-      [](std::vector<double> axis) { return joint_about<JointModelPrismatic>(axis); },
+      [](Array1 axis) { return joint_about<JointModelPrismatic>(axis); },
       "Creates a prismatic joint model sliding along `axis` as given (its length scales the "
       "motion).");
 }

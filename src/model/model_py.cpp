@@ -47,8 +47,8 @@ Ref model_class() {
               [](Model& self, Array1 array) {
                 const auto length = array.view().dim(0);
                 if (length != 3) {
-                  raise(PyExc_ValueError, "gravity needs 3 components (x, y, z), got " +
-                                              std::to_string(length));
+                  raise(PyExc_ValueError,
+                        "gravity needs 3 components (x, y, z), got " + std::to_string(length));
                 }
                 const RowMajorValues values(array.view());
                 const auto gravity = values.span();

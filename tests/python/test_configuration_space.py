@@ -67,7 +67,7 @@ def test_interpolate_ends_and_midpoint(model):
                                     (-0.1, 6.0), (1.0, 1.0)])
 def test_continuous_difference_is_the_shortest_turn(a0, a1):
     model = Model()
-    model.add_joint(0, kinetra.JointModelContinuous([0.0, 1.0, 1.0]), SE3.Identity(), "c")
+    model.add_joint(0, kinetra.JointModelContinuous(np.array([0.0, 1.0, 1.0])), SE3.Identity(), "c")
     v = difference(model, np.array([np.cos(a0), np.sin(a0)]), np.array([np.cos(a1), np.sin(a1)]))
     assert abs(v[0]) <= np.pi
     assert v[0] == pytest.approx((a1 - a0 + np.pi) % (2 * np.pi) - np.pi, abs=1e-12)

@@ -12,7 +12,7 @@ REFERENCES = ("local", "world", "local_world_aligned")
 
 
 @pytest.fixture(scope="module")
-def arm(monkeypatch_module=None):
+def arm():
     robot = ROOT / "examples" / "robot"
     with pytest.MonkeyPatch.context() as patch:
         patch.setenv("ROS_PACKAGE_PATH", str(robot / "kinetra_demo"))
