@@ -52,6 +52,12 @@ Ref build_models_from_urdf_function();
 // extensions: kinematics
 
 // extensions: dynamics
+Ref crba_function();
+Ref nonlinear_effects_function();
+Ref generalized_gravity_function();
+Ref kinetic_energy_function();
+Ref potential_energy_function();
+Ref total_mass_function();
 
 // shapora
 Ref capsule_class();

@@ -64,6 +64,12 @@ void register_extensions(PyObject* m) {
   // Kinematics.
 
   // Dynamics.
+  register_extension(m, "crba", crba_function());
+  register_extension(m, "nonlinear_effects", nonlinear_effects_function());
+  register_extension(m, "generalized_gravity", generalized_gravity_function());
+  register_extension(m, "kinetic_energy", kinetic_energy_function());
+  register_extension(m, "potential_energy", potential_energy_function());
+  register_extension(m, "total_mass", total_mass_function());
 }
 
 Ref build_module() {
