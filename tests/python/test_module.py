@@ -113,7 +113,7 @@ def test_fresh_processes(args, output):
 def test_core_files_do_not_include_python_or_numpy():
     pattern = re.compile(r'#\s*include\s*[<"](Python\.h|numpy/|python/|module/)')
     offenders = [str(path.relative_to(ROOT)) for path in sorted((ROOT / "src").rglob("*"))
-                 if path.suffix in {".cpp", ".hpp"} and not path.name.endswith("_py.cpp")
+                 if path.suffix in {".cpp", ".hpp"} and not path.name.endswith(("_py.cpp", "_py.hpp"))
                  and path.parent.name not in {"python", "module"} and pattern.search(path.read_text())]
     assert offenders == []
 
