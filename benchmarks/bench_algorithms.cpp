@@ -11,6 +11,7 @@
 
 #include "joint/revolute.hpp"
 #include "model/algorithms.hpp"
+#include "model/dynamics_terms.hpp"
 
 using namespace kinetra;
 
@@ -84,12 +85,25 @@ Timings measure(const Model& model, int per_batch) {
                 per_batch)};
 }
 
+// The joint-space terms on the arm: crba, nonlinear_effects, kinetic_energy.
+void print_arm_terms(const Model& model) {
+  std::vector<double> q(model.nq(), 0.4), v(model.nv(), -0.3);
+  Data data = model.create_data();
+  volatile double sink = 0;
+  const double m = median_ns([&] { sink = sink + crba(model, data, q)[0]; }, 15, 20000);
+  const double h =
+      median_ns([&] { sink = sink + nonlinear_effects(model, data, q, v)[0]; }, 15, 20000);
+  const double k = median_ns([&] { sink = sink + kinetic_energy(model, data, q, v); }, 15, 20000);
+  std::printf("  crba %.0f, nonlinear_effects %.0f, kinetic_energy %.0f\n", m, h, k);
+}
+
 }  // namespace
 
 int main() {
   const Timings t = measure(arm(), 20000);
   std::printf("7-DoF arm, median ns per call: forward_kinematics %.0f, rnea %.0f, aba %.0f\n", t.fk,
               t.rnea, t.aba);
+  print_arm_terms(arm());
   std::printf("%8s %22s %22s %22s\n", "joints", "fk ns/joint", "rnea ns/joint", "aba ns/joint");
   for (std::size_t n : {10u, 100u, 1000u, 10000u}) {
     const Timings c = measure(chain(n), std::max<int>(3, 200000 / static_cast<int>(n)));

@@ -29,4 +29,10 @@ void Data::reserve_stages(std::size_t njoints, std::size_t nv) {
   }
 }
 
+void Data::reserve_dynamics_terms(std::size_t njoints, std::size_t nv) {
+  if (composite_inertias.size() < njoints) composite_inertias.resize(njoints);
+  if (mass_matrix.size() != nv * nv) mass_matrix.resize(nv * nv);
+  if (zeros.size() < nv) zeros.resize(nv, 0.0);
+}
+
 }  // namespace kinetra

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "joint/joint.hpp"
+#include "model/origin_inertia.hpp"
 #include "model/spatial_dynamics.hpp"
 #include "spatial/se3.hpp"
 
@@ -63,6 +64,16 @@ class Data {
   // velocity coordinate). The first stage run on a Data allocates them; later calls
   // on a model of the same size allocate nothing.
   void reserve_stages(std::size_t njoints, std::size_t nv);
+
+  // Mass matrix: each subtree's composite inertia (leaves to root), then M(q), nv x nv,
+  // row-major.
+  std::vector<dynamics::OriginInertia> composite_inertias;
+  std::vector<double> mass_matrix;
+  // nv zeros: the velocity and acceleration given to rnea for the bias terms.
+  std::vector<double> zeros;
+  // Sizes the three fields above for a model of this size (allocating only when it
+  // changes).
+  void reserve_dynamics_terms(std::size_t njoints, std::size_t nv);
 };
 
 }  // namespace kinetra

@@ -66,6 +66,12 @@ Ref center_of_mass_function();
 Ref jacobian_center_of_mass_function();
 
 // extensions: dynamics
+Ref crba_function();
+Ref nonlinear_effects_function();
+Ref generalized_gravity_function();
+Ref kinetic_energy_function();
+Ref potential_energy_function();
+Ref total_mass_function();
 
 // shapora
 Ref capsule_class();

@@ -77,6 +77,12 @@ void register_extensions(PyObject* m) {
   register_extension(m, "jacobian_center_of_mass", jacobian_center_of_mass_function());
 
   // Dynamics.
+  register_extension(m, "crba", crba_function());
+  register_extension(m, "nonlinear_effects", nonlinear_effects_function());
+  register_extension(m, "generalized_gravity", generalized_gravity_function());
+  register_extension(m, "kinetic_energy", kinetic_energy_function());
+  register_extension(m, "potential_energy", potential_energy_function());
+  register_extension(m, "total_mass", total_mass_function());
 }
 
 Ref build_module() {
