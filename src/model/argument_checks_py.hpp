@@ -1,13 +1,15 @@
 #pragma once
 
-// Checks shared by the algorithm wrappers: the length of a joint-space vector and the
-// range of an id. Each raises a Python exception (ValueError / IndexError) and throws
-// PythonError, so a wrapper returns nothing when an argument is refused.
+// Checks shared by the algorithm wrappers: the length of a joint-space vector, the
+// range of an id and the size of a Data. Each raises a Python exception (ValueError / IndexError)
+// and throws PythonError, so a wrapper returns nothing when an argument is refused.
 
 #include <cstddef>
 #include <string>
 
 #include "joint/configuration.hpp"
+#include "model/data.hpp"
+#include "model/model.hpp"
 #include "python/array.hpp"
 #include "python/errors.hpp"
 
@@ -28,6 +30,17 @@ inline void check_index(const char* name, std::size_t id, std::size_t count, con
     raise(PyExc_IndexError, std::string(name) + " " + std::to_string(id) +
                                 " is out of range: the model has " + std::to_string(count) + " " +
                                 noun);
+  }
+}
+
+// ValueError unless data was made for a model with as many joints as `model`: the
+// kinematic stages keep one joint data object and one placement per joint.
+inline void check_data(const Model& model, const Data& data) {
+  if (data.joint_data.size() != model.njoints()) {
+    raise(PyExc_ValueError, "data was made for a model with " +
+                                std::to_string(data.joint_data.size()) +
+                                " joints, this model has " + std::to_string(model.njoints()) +
+                                ": make it with model.create_data()");
   }
 }
 

@@ -67,6 +67,7 @@ Ref potential_energy_function() {
   return dynamics_functions().function(
       "potential_energy", {"model", "data", "q"},
       [](const Model& model, Data& data, Array1 q) {
+        check_data(model, data);
         check_length("q", q, model.nq());
         const RowMajorValues qs(q.view());
         return potential_energy(model, data, qs.span());

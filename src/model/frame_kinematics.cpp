@@ -11,10 +11,6 @@ std::optional<Reference> reference_from_name(std::string_view name) {
   return std::nullopt;
 }
 
-bool fits(const Model& model, const Data& data) {
-  return data.joint_placements.size() == model.njoints();
-}
-
 SE3 frame_placement(const Model& model, const Data& data, std::size_t frame_id) {
   const Frame& frame = model.frames()[frame_id];
   return data.joint_placements[frame.parent_joint] * frame.placement;

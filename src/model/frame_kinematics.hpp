@@ -22,11 +22,7 @@ enum class Reference {
 // "local", "world" or "local_world_aligned"; nullopt for any other name.
 std::optional<Reference> reference_from_name(std::string_view name);
 
-// Whether data holds one joint placement per joint of the model: the kinematic
-// stages read them by joint id.
-bool fits(const Model& model, const Data& data);
-
-// oMf for every frame into data.frame_placements; data must fit the model.
+// oMf for every frame into data.frame_placements; data must hold a placement per joint.
 void update_frame_placements(const Model& model, Data& data);
 // One frame's world placement from data.joint_placements.
 SE3 frame_placement(const Model& model, const Data& data, std::size_t frame_id);

@@ -16,16 +16,6 @@ FunctionTable& kinematics_functions() {
   return table;
 }
 
-// ValueError unless data holds a placement for every joint of the model.
-void check_data(const Model& model, const Data& data) {
-  if (!fits(model, data)) {
-    raise(PyExc_ValueError, "data was made for a model with " +
-                                std::to_string(data.joint_placements.size()) +
-                                " joints, this model has " + std::to_string(model.njoints()) +
-                                ": make it with model.create_data()");
-  }
-}
-
 // The placements for q (as forward_kinematics computes them) written into data.
 void place_joints(const Model& model, Data& data, const Array1& q) {
   check_data(model, data);
