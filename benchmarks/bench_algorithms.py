@@ -1,8 +1,8 @@
 """Latency of forward kinematics, inverse dynamics (rnea) and forward dynamics (aba)
 from Python: a 7-DoF arm (targets: forward_kinematics and frame_jacobian <= 1.0 us,
 rnea, aba and crba <= 1.5 us, center_of_mass <= 0.6 us, median; the other dynamics
-terms and the centre-of-mass Jacobian are timed there too) and chains of 10 to 10 000 joints (time per joint flat within 1.5x from 100
-to 10 000). Run with `make bench`."""
+terms and the centre-of-mass Jacobian are timed there too) and chains of 10 to 10 000
+joints (time per joint flat within 1.5x from 100 to 10 000). Run with `make bench`."""
 
 import statistics
 import timeit
