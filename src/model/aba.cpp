@@ -72,9 +72,7 @@ void aba_velocity_pass(const Model& model, Data& data, std::span<const double> q
   std::size_t v_offset = 0;
   for (std::size_t i = 0; i < joints.size(); ++i) {
     const std::size_t nv = joints[i]->nv();
-    Motion vj{};
-    for (std::size_t k = 0; k < nv; ++k)
-      vj = vj + to_motion(columns[v_offset + k]) * v[v_offset + k];
+    const Motion vj = subspace_motion(columns.subspan(v_offset, nv), v.subspan(v_offset, nv));
     const SE3& pMi = data.local_placements[i];
     const Motion velocity = i == 0 ? vj : motion_to_child(pMi, data.velocities[parents[i]]) + vj;
     data.velocities[i] = velocity;

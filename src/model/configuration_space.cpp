@@ -61,11 +61,9 @@ std::expected<Configuration, ConfigurationError> difference(const Model& model,
 std::expected<Configuration, ConfigurationError> interpolate(const Model& model,
                                                              std::span<const double> q0,
                                                              std::span<const double> q1, double t) {
-  if (auto ok = check_size("q0", q0, model.nq()); !ok) return std::unexpected(ok.error());
-  if (auto ok = check_size("q1", q1, model.nq()); !ok) return std::unexpected(ok.error());
-  Configuration step = Configuration::zeros(model.nv());
-  const std::span<double> v = step.as_mut_slice();
-  difference_into(model, q0, q1, v);
+  auto step = difference(model, q0, q1);
+  if (!step) return step;
+  const std::span<double> v = step->as_mut_slice();
   for (double& x : v) x *= t;
   Configuration out = Configuration::zeros(model.nq());
   integrate_into(model, q0, v, out.as_mut_slice());

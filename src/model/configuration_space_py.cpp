@@ -1,5 +1,4 @@
 // The configuration-space functions: integrate, difference, interpolate, normalize.
-#include "model/argument_checks_py.hpp"
 #include "model/configuration_space.hpp"
 #include "module/bindings.hpp"
 #include "python/array.hpp"
@@ -25,8 +24,6 @@ Ref integrate_function() {
   return configuration_space_functions().function(
       "integrate", {"model", "q", "v"},
       [](const Model& model, Array1 q, Array1 v) {
-        check_length("q", q, model.nq());
-        check_length("v", v, model.nv());
         const RowMajorValues qs(q.view()), vs(v.view());
         return to_array(integrate(model, qs.span(), vs.span()));
       },
@@ -39,8 +36,6 @@ Ref difference_function() {
   return configuration_space_functions().function(
       "difference", {"model", "q0", "q1"},
       [](const Model& model, Array1 q0, Array1 q1) {
-        check_length("q0", q0, model.nq());
-        check_length("q1", q1, model.nq());
         const RowMajorValues q0s(q0.view()), q1s(q1.view());
         return to_array(difference(model, q0s.span(), q1s.span()));
       },
@@ -52,8 +47,6 @@ Ref interpolate_function() {
   return configuration_space_functions().function(
       "interpolate", {"model", "q0", "q1", "t"},
       [](const Model& model, Array1 q0, Array1 q1, double t) {
-        check_length("q0", q0, model.nq());
-        check_length("q1", q1, model.nq());
         const RowMajorValues q0s(q0.view()), q1s(q1.view());
         return to_array(interpolate(model, q0s.span(), q1s.span(), t));
       },
@@ -65,7 +58,6 @@ Ref normalize_function() {
   return configuration_space_functions().function(
       "normalize", {"model", "q"},
       [](const Model& model, Array1 q) {
-        check_length("q", q, model.nq());
         const RowMajorValues qs(q.view());
         return to_array(normalize(model, qs.span()));
       },

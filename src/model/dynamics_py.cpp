@@ -68,9 +68,8 @@ Ref potential_energy_function() {
       "potential_energy", {"model", "data", "q"},
       [](const Model& model, Data& data, Array1 q) {
         check_data(model, data);
-        check_length("q", q, model.nq());
         const RowMajorValues qs(q.view());
-        return potential_energy(model, data, qs.span());
+        return potential_energy(model, data, qs.span());  // its size error is a ValueError
       },
       "The potential energy -sum m_i g^T c_i of the bodies in gravity (c_i the world centre of "
       "mass of body i), whose gradient is g(q). Runs forward kinematics: data.oMi holds the "

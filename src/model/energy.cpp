@@ -17,9 +17,8 @@ double kinetic_energy(const Model& model, Data& data, std::span<const double> q,
   std::size_t v_offset = 0;
   for (std::size_t i = 0; i < joints.size(); ++i) {
     const std::size_t nv = joints[i]->nv();
-    Motion velocity{};  // S qd, then plus the parent's velocity
-    for (std::size_t k = 0; k < nv; ++k)
-      velocity = velocity + to_motion(columns[v_offset + k]) * v[v_offset + k];
+    // S qd, then plus the parent's velocity
+    Motion velocity = subspace_motion(columns.subspan(v_offset, nv), v.subspan(v_offset, nv));
     if (i > 0) {
       velocity = motion_to_child(data.local_placements[i], data.velocities[parents[i]]) + velocity;
     }

@@ -17,10 +17,9 @@ SE3 frame_placement(const Model& model, const Data& data, std::size_t frame_id) 
 }
 
 void update_frame_placements(const Model& model, Data& data) {
-  const auto& frames = model.frames();
-  data.frame_placements.resize(frames.size());
-  for (std::size_t f = 0; f < frames.size(); ++f) {
-    data.frame_placements[f] = data.joint_placements[frames[f].parent_joint] * frames[f].placement;
+  data.frame_placements.resize(model.nframes());
+  for (std::size_t f = 0; f < model.nframes(); ++f) {
+    data.frame_placements[f] = frame_placement(model, data, f);
   }
 }
 

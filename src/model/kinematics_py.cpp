@@ -19,9 +19,10 @@ FunctionTable& kinematics_functions() {
 // The placements for q (as forward_kinematics computes them) written into data.
 void place_joints(const Model& model, Data& data, const Array1& q) {
   check_data(model, data);
-  check_length("q", q, model.nq());
   const RowMajorValues values(q.view());
-  (void)forward_kinematics(model, data, values.span());  // the size was checked
+  if (const auto placed = forward_kinematics(model, data, values.span()); !placed) {
+    raise(PyExc_ValueError, display_text(placed.error()));
+  }
 }
 
 Reference parse_reference(const std::optional<std::string>& name) {

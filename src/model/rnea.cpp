@@ -29,12 +29,9 @@ void rnea_forward_pass(const Model& model, Data& data, std::span<const double> q
     const std::size_t nv = joints[i]->nv();
     const auto vi = slice_rows(v, v_offset, nv);
     const auto ai = slice_rows(a, v_offset, nv);
-    Motion vj{}, aj{};  // S qd and S qdd
-    for (std::size_t k = 0; k < nv; ++k) {
-      const Motion column = to_motion(columns[v_offset + k]);
-      vj = vj + column * vi[k];
-      aj = aj + column * ai[k];
-    }
+    const auto joint_columns = columns.subspan(v_offset, nv);
+    const Motion vj = subspace_motion(joint_columns, vi);  // S qd
+    const Motion aj = subspace_motion(joint_columns, ai);  // S qdd
     const SE3& pMi = data.local_placements[i];
     Motion velocity, acceleration;
     if (i == 0) {

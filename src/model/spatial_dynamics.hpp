@@ -9,6 +9,7 @@
 //   force cross product:      (w; v) x* (n; f) = (w x n + v x f; w x f)
 
 #include <array>
+#include <span>
 
 #include "spatial/inertia.hpp"
 #include "spatial/motion.hpp"
@@ -37,6 +38,14 @@ inline Force operator-(const Force& a, const Force& b) {
 inline Motion operator*(const Motion& m, double s) { return {m.angular * s, m.linear * s}; }
 
 inline Motion to_motion(const SpatialMotion& m) { return {m.rotation(), m.translation()}; }
+
+// S x: the motion of a joint's subspace columns weighted by its coordinates x, summed
+// column by column from zero.
+inline Motion subspace_motion(std::span<const SpatialMotion> columns, std::span<const double> x) {
+  Motion m{};
+  for (std::size_t k = 0; k < columns.size(); ++k) m = m + to_motion(columns[k]) * x[k];
+  return m;
+}
 
 // iXp m: a parent-frame motion in child coordinates.
 inline Motion motion_to_child(const SE3& pMi, const Motion& m) {
