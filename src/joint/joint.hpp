@@ -17,7 +17,7 @@ namespace kinetra {
 
 class ThreadRng;
 
-enum class JointType { Continuous = 0, Fixed = 1, Prismatic = 2, Revolute = 3 };
+enum class JointType { Continuous = 0, Fixed = 1, Prismatic = 2, Revolute = 3, FreeFlyer = 4 };
 
 // Per-coordinate limits: lower and upper per q coordinate, effort and velocity per
 // coordinate as the URDF reader fills them (a joint moving along nv coordinates uses
@@ -45,16 +45,18 @@ class MotionList {
  public:
   static constexpr std::size_t kCapacity = 6;
   MotionList() = default;
-  explicit MotionList(const SpatialMotion& motion) : size_(1) { push(motion); }
+  explicit MotionList(const SpatialMotion& motion) { push_back(motion); }
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   SpatialMotion operator[](std::size_t i) const { return SpatialMotion(items_[i]); }
+  // Appends a column; at most kCapacity.
+  void push_back(const SpatialMotion& motion) {
+    for (std::size_t c = 0; c < 6; ++c) items_[size_][c] = motion[c];
+    ++size_;
+  }
 
  private:
-  void push(const SpatialMotion& motion) {
-    for (std::size_t c = 0; c < 6; ++c) items_[0][c] = motion[c];
-  }
   std::array<std::array<double, 6>, kCapacity> items_;
   std::size_t size_ = 0;
 };

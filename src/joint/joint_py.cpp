@@ -5,6 +5,7 @@
 #include "base/number_format.hpp"
 #include "joint/continuous.hpp"
 #include "joint/fixed.hpp"
+#include "joint/free_flyer.hpp"
 #include "joint/joint.hpp"
 #include "joint/prismatic.hpp"
 #include "joint/revolute.hpp"
@@ -21,7 +22,8 @@ Ref joint_type_class() {
                                         .enumeration({{"Continuous", JointType::Continuous},
                                                       {"Fixed", JointType::Fixed},
                                                       {"Prismatic", JointType::Prismatic},
-                                                      {"Revolute", JointType::Revolute}});
+                                                      {"Revolute", JointType::Revolute},
+                                                      {"FreeFlyer", JointType::FreeFlyer}});
   return def.type();
 }
 
@@ -111,6 +113,15 @@ Ref joint_model_fixed_function() {
   return joint_functions().function(
       "JointModelFixed", {}, [] { return JointWrapper(std::make_unique<JointModelFixed>()); },
       "Creates a fixed joint model: attaches its child rigidly, with no coordinates.");
+}
+
+Ref joint_model_free_flyer_function() {
+  return joint_functions().function(
+      "JointModelFreeFlyer", {},
+      [] { return JointWrapper(std::make_unique<JointModelFreeFlyer>()); },
+      "Creates a free-flyer joint model (a floating base): q = (x, y, z, qx, qy, qz, qw), the\n"
+      "child's position and unit quaternion (scalar last) in the parent, nq = 7; v = (w; v), the\n"
+      "child's spatial velocity in its own frame, nv = 6. Move q with `integrate`.");
 }
 
 Ref joint_model_rx_function() {

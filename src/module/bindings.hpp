@@ -50,6 +50,7 @@ Ref joint_model_revolute_function();
 Ref joint_model_continuous_function();
 Ref joint_model_prismatic_function();
 Ref joint_model_fixed_function();
+Ref joint_model_free_flyer_function();
 
 // extensions: configuration space
 Ref integrate_function();

@@ -61,6 +61,7 @@ void register_extensions(PyObject* m) {
   register_extension(m, "JointModelContinuous", joint_model_continuous_function());
   register_extension(m, "JointModelPrismatic", joint_model_prismatic_function());
   register_extension(m, "JointModelFixed", joint_model_fixed_function());
+  register_extension(m, "JointModelFreeFlyer", joint_model_free_flyer_function());
 
   // Configuration space.
   register_extension(m, "integrate", integrate_function());
