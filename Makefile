@@ -13,10 +13,14 @@ SOURCES := $(shell find src -name '*.cpp' -o -name '*.hpp' 2>/dev/null) CMakeLis
 
 all: build
 
+# The build tools, then the `test` extra of pyproject.toml (pytest, and matplotlib for the
+# examples' figures).
 $(VENV)/.ready: pyproject.toml
 	@PYTHON=$$(tools/find-python) && echo "using $$PYTHON" && \
 	  { [ -x $(PY) ] || $$PYTHON -m venv $(VENV); }
-	$(PIP) install "scikit-build-core>=0.10" "numpy>=2.0" "pytest>=8" "cmake>=3.26" "ninja>=1.10"
+	$(PIP) install "scikit-build-core>=0.10" "numpy>=2.0" "cmake>=3.26" "ninja>=1.10"
+	$(PIP) install $$($(PY) -c 'import tomllib; \
+	  print(" ".join(tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]["test"]))')
 	@touch $@
 
 # pip with the persistent build directory of pyproject.toml: only changed files recompile.
