@@ -112,7 +112,8 @@ def simulate(model, q, v, duration, dt):
     for step in range(steps + 1):
         if step:
             q, v = rk4_step(model, data, q, v, tau, dt)
-        energy.append(kinetra.kinetic_energy(model, data, q, v) + kinetra.potential_energy(model, data, q))
+        energy.append(kinetra.kinetic_energy(model, data, q, v)
+                      + kinetra.potential_energy(model, data, q))
         momentum.append(spatial_momentum(model, data, q, v))  # leaves data.oMi placed for q
         spin.append(data.oMi[root].rotation @ v[:3])
     return np.arange(steps + 1) * dt, np.array(energy), np.array(momentum), np.array(spin)
@@ -123,7 +124,8 @@ def relative_changes(energy, momentum):
     linear momentum (vector norms)."""
     series = {"energy": energy[:, None], "angular momentum": momentum[:, :3],
               "linear momentum": momentum[:, 3:]}
-    return {name: np.linalg.norm(x - x[0], axis=1) / np.linalg.norm(x[0]) for name, x in series.items()}
+    return {name: np.linalg.norm(x - x[0], axis=1) / np.linalg.norm(x[0])
+            for name, x in series.items()}
 
 
 def plot(path, t, energy, momentum, spin):
@@ -131,7 +133,7 @@ def plot(path, t, energy, momentum, spin):
     matplotlib.use("Agg")
     from matplotlib import pyplot as plt
 
-    figure, axes = plt.subplots(3, 1, figsize=(7, 8), sharex=True, layout="constrained")
+    figure, axes = plt.subplots(3, 1, figsize=(8, 7), sharex=True, layout="constrained")
     axes[0].plot(t, spin, label=["$\\omega_x$", "$\\omega_y$", "$\\omega_z$"])
     axes[0].set_ylabel("trunk angular\nvelocity (rad/s)")
     axes[0].set_title("A quadruped tumbling without gravity, no torque (RK4, "
@@ -143,20 +145,23 @@ def plot(path, t, energy, momentum, spin):
     axes[2].set_ylabel("relative drift")
     axes[2].set_xlabel("time (s)")
     for ax in axes:
-        ax.legend(loc="upper right", fontsize="small", ncols=2)
+        ax.legend(loc="upper left", bbox_to_anchor=(1.01, 1), fontsize="small")
         ax.grid(alpha=0.3)
-    figure.savefig(path, dpi=90)
+    figure.savefig(path, dpi=80)
     plt.close(figure)
 
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--duration", type=float, default=4.0, help="simulated time in s (default 4)")
+    parser.add_argument("--duration", type=float, default=4.0,
+                        help="simulated time in s (default 4)")
     parser.add_argument("--dt", type=float, default=1e-3, help="time step in s (default 1e-3)")
     parser.add_argument("--output", type=pathlib.Path,
                         default=pathlib.Path(tempfile.gettempdir()) / "falling_robot.png",
-                        help="where to write the figure (default: falling_robot.png in the temp directory)")
-    parser.add_argument("--no-plot", action="store_true", help="skip the figure (no matplotlib needed)")
+                        help="where to write the figure (default: falling_robot.png in the "
+                        "system's temporary directory)")
+    parser.add_argument("--no-plot", action="store_true",
+                        help="skip the figure (no matplotlib needed)")
     args = parser.parse_args(argv)
 
     model = load_quadruped()
@@ -164,7 +169,8 @@ def main(argv=None):
     print(f"{model.name}: nq={model.nq}, nv={model.nv}, {kinetra.total_mass(model):.1f} kg, "
           f"{args.duration:g} s in steps of {args.dt:g} s")
     t, energy, momentum, spin = simulate(model, q, v, args.duration, args.dt)
-    result = {name: float(change.max()) for name, change in relative_changes(energy, momentum).items()}
+    changes = relative_changes(energy, momentum)
+    result = {name: float(change.max()) for name, change in changes.items()}
     print(f"energy {energy[0]:.6f} J, momentum {np.array2string(momentum[0], precision=4)}")
     for name, drift in result.items():
         print(f"  relative drift of the {name}: {drift:.1e}")
