@@ -62,14 +62,17 @@ MIXED_FACTORIES = (kinetra.JointModelRevolute, kinetra.JointModelContinuous, kin
 
 class MixedTree:
     """A random chain or tree of revolute, continuous and prismatic joints about random non-unit axes,
-    with a fixed joint as the second joint (when there are two), random placements and bodies."""
+    with a fixed joint as the second joint (when there are two), random placements and bodies;
+    `floating`: the first joint is a free-flyer and the rest of the tree hangs below it."""
 
-    def __init__(self, seed, joints, chain=True):
+    def __init__(self, seed, joints, chain=True, floating=False):
         rng = np.random.default_rng(seed)
         self.model = Model()
         for i in range(1, joints + 1):
-            parent = i - 1 if chain else int(rng.integers(0, i))
-            if i == 2:
+            parent = i - 1 if chain else int(rng.integers(int(floating and i > 1), i))
+            if floating and i == 1:
+                joint = kinetra.JointModelFreeFlyer()
+            elif i == 2:
                 joint = kinetra.JointModelFixed()
             else:
                 joint = MIXED_FACTORIES[int(rng.integers(0, 3))](random_axis(rng))
