@@ -112,7 +112,9 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
       for (std::size_t c = 0; c < k; ++c)
         data.d_inverse_rows[v_offset + r][c] = d_inverse[r * k + c];
     }
-    if (i == 0) continue;
+    // A fixed world is never accelerated by its children: what they would pass to it
+    // is not needed (this spares a floating base its 6x6 update).
+    if (i == 0 || (parents[i] == 0 && joints[0]->nv() == 0)) continue;
     // Ia = IA - U D^-1 U^T and pa = pA + Ia c + U D^-1 u, then moved to the parent.
     // IA_i is overwritten by Ia_i: the acceleration pass needs only U, D^-1 and u.
     Matrix6& articulated = data.articulated_inertias[i];

@@ -11,6 +11,10 @@ namespace kinetra::python {
 Signature::Signature(std::string qualified_name, std::vector<std::string> parameters)
     : qualified_name_(std::move(qualified_name)), spelled_(std::move(parameters)) {
   for (const std::string& spelled : spelled_) {
+    if (spelled == "*") {  // the parameters after it are keyword-only
+      positional_ = names_.size();
+      continue;
+    }
     if (spelled.starts_with('*')) {
       varargs_ = true;  // the surplus positional arguments; not a named parameter
       continue;
@@ -20,6 +24,7 @@ Signature::Signature(std::string qualified_name, std::vector<std::string> parame
     if (default_at == std::string::npos) required_ = names_.size();
     interned_.push_back(checked(PyUnicode_InternFromString(names_.back().c_str())));
   }
+  if (positional_ > names_.size()) positional_ = names_.size();
 }
 
 namespace {
@@ -34,16 +39,19 @@ void check_registration(const std::string& qualified_name, const std::vector<std
                         std::size_t parameters, bool has_receiver, bool varargs,
                         const Signature* previous) {
   const std::string refused = "cannot register '" + qualified_name + "': ";
-  const auto starred = static_cast<std::size_t>(std::count_if(
-      params.begin(), params.end(), [](const std::string& p) { return p.starts_with('*'); }));
+  const auto starred = static_cast<std::size_t>(
+      std::count_if(params.begin(), params.end(),
+                    [](const std::string& p) { return p.starts_with('*') && p != "*"; }));
+  const auto markers = static_cast<std::size_t>(std::count(params.begin(), params.end(), "*"));
+  if (markers > 1) throw std::logic_error(refused + "more than one keyword-only marker \"*\"");
   if (varargs && (params.size() != 1 || starred != 1)) {
     throw std::logic_error(refused + "a callable taking VarArgs needs exactly one name, \"*name\"");
   }
   if (!varargs && starred != 0) {
     throw std::logic_error(refused + "\"*name\" needs a callable whose only parameter is VarArgs");
   }
-  if (!varargs && params.size() != parameters) {
-    throw std::logic_error(refused + count(params.size(), "parameter name") + " for " +
+  if (!varargs && params.size() - markers != parameters) {
+    throw std::logic_error(refused + count(params.size() - markers, "parameter name") + " for " +
                            count(parameters, "parameter") +
                            (has_receiver ? " after the receiver" : ""));
   }
@@ -70,7 +78,7 @@ std::string Signature::text(bool with_self) const {
 }
 
 void Signature::too_many_positional(Py_ssize_t given) const {
-  const std::size_t max = names_.size();
+  const std::size_t max = positional_;
   const char* was = given == 1 ? "was" : "were";
   std::string message = qualified_name_ + "() takes ";
   if (required_ != max) {
@@ -125,7 +133,7 @@ void Signature::check_missing(PyObject** out) const {
 void Signature::bind(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                      PyObject** out) const {
   const auto count = static_cast<Py_ssize_t>(names_.size());
-  if (nargs > count && !varargs_) too_many_positional(nargs);
+  if (nargs > static_cast<Py_ssize_t>(positional_) && !varargs_) too_many_positional(nargs);
   for (Py_ssize_t i = 0; i < count; ++i) out[i] = i < nargs ? args[i] : nullptr;
   if (kwnames != nullptr) {
     const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);
@@ -139,7 +147,7 @@ void Signature::bind(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
 void Signature::bind(PyObject* args_tuple, PyObject* kwargs_dict, PyObject** out) const {
   const Py_ssize_t nargs = PyTuple_GET_SIZE(args_tuple);
   const auto count = static_cast<Py_ssize_t>(names_.size());
-  if (nargs > count && !varargs_) too_many_positional(nargs);
+  if (nargs > static_cast<Py_ssize_t>(positional_) && !varargs_) too_many_positional(nargs);
   for (Py_ssize_t i = 0; i < count; ++i)
     out[i] = i < nargs ? PyTuple_GET_ITEM(args_tuple, i) : nullptr;
   if (kwargs_dict != nullptr) {

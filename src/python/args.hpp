@@ -9,7 +9,8 @@
 namespace kinetra::python {
 
 // The parameters of a callable as written in its text signature: "name" is
-// required, "name=None" optional, "*name" collects surplus positional arguments.
+// required, "name=None" optional, "*name" collects surplus positional arguments, a bare
+// "*" makes the parameters after it keyword-only.
 class Signature {
  public:
   // `qualified_name` is what messages show before "()": "SE3.__new__", "Model.add_joint",
@@ -41,6 +42,7 @@ class Signature {
   std::vector<std::string> names_;
   std::vector<Ref> interned_;
   std::size_t required_ = 0;
+  std::size_t positional_ = static_cast<std::size_t>(-1);  // names before a bare "*"
   bool varargs_ = false;
 };
 

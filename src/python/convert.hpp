@@ -200,6 +200,22 @@ template <Wrapped T>
 struct ArgFor<const T> {
   using type = CopyArg<T>;
 };
+// An optional wrapper-class argument (`name=None`), copied when given.
+template <Wrapped T>
+struct OptionalCopyArg {
+  std::optional<T> value;
+  void load(PyObject* o) {
+    if (o == nullptr || o == Py_None) return;
+    CopyArg<T> copy;
+    copy.load(o);
+    value.emplace(std::move(copy.get()));
+  }
+  std::optional<T> get() { return std::move(value); }
+};
+template <Wrapped T>
+struct ArgFor<std::optional<T>> {
+  using type = OptionalCopyArg<T>;
+};
 template <>
 struct ArgFor<VarArgs> {
   using type = Arg<PyObject*>;  // never used: varargs are bound separately

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "joint/continuous.hpp"
+#include "joint/free_flyer.hpp"
 #include "joint/prismatic.hpp"
 #include "joint/revolute.hpp"
 #include "model/name_index.hpp"
@@ -86,10 +87,11 @@ class Reader {
 
  public:
   Reader(const XmlDocument& document, XmlElement robot,
-         const std::optional<std::string>& package_dir)
+         const std::optional<std::string>& package_dir, const ReadOptions& options)
       : document_(document),
         robot_(robot),
         package_dir_(package_dir),
+        options_(options),
         models_{Model::new_named(std::string(name_or_empty(robot))), GeometryModel(),
                 GeometryModel()} {}
 
@@ -102,6 +104,7 @@ class Reader {
     models_.model.reserve(joints_.size() + 1, links_.size() + joints_.size() + 1);
     models_.collision.reserve(links_.size());
     models_.visual.reserve(links_.size());
+    if (auto done = add_root_joint(); !done) return std::unexpected(done.error());
     for (const XmlElement& root : *roots) {
       if (auto done = walk(root); !done) return std::unexpected(done.error());
     }
@@ -109,6 +112,20 @@ class Reader {
   }
 
  private:
+  // The caller's root joint between the world and the root links, with its frame.
+  Result<void> add_root_joint() {
+    if (!options_.root_joint) return {};
+    const auto id = models_.model.add_joint(WORLD_ID, options_.root_joint->get().clone_box(),
+                                            SE3::identity(), "root_joint");
+    if (!id) return fail(Kind::ModelRejected, display_text(id.error()));
+    const auto frame = add_frame(
+        Frame{"root_joint", *id, 0, SE3::identity(), FrameType::Joint, Inertia::zeros()}, true);
+    if (!frame) return std::unexpected(frame.error());
+    root_joint_ = *id;
+    root_frame_ = *frame;
+    return {};
+  }
+
   struct Item {
     XmlElement node;
     XmlElement parent;
@@ -207,7 +224,7 @@ class Reader {
   // Depth first, pre-order, without recursion: a link, then each of its joints
   // followed at once by the subtree under the joint's child link.
   Result<void> walk(const XmlElement& root) {
-    std::vector<Item> stack{{root, robot_, WORLD_ID, true}};
+    std::vector<Item> stack{{root, robot_, root_joint_, true}};
     while (!stack.empty()) {
       const Item item = stack.back();
       stack.pop_back();
@@ -252,7 +269,8 @@ class Reader {
     FrameType frame_type = FrameType::Body;
     if (type == "fixed") {
       frame_type = FrameType::Fixed;
-    } else if (type == "revolute" || type == "prismatic" || type == "continuous") {
+    } else if (type == "revolute" || type == "prismatic" || type == "continuous" ||
+               type == "floating") {
       frame_type = FrameType::Joint;
     }
     const auto frame = models_.model.get_frame_id(*parent_name, frame_type);
@@ -318,6 +336,8 @@ class Reader {
         }
       }
       joint_model = std::move(continuous);
+    } else if (*type == "floating") {  // six coordinates: no axis, no limits
+      joint_model = std::make_unique<JointModelFreeFlyer>();
     } else {
       return fail(Kind::UnknownJointType, std::string(*type));
     }
@@ -376,13 +396,14 @@ class Reader {
 
   Result<void> parse_link(const Item& item) {
     const std::string name(name_or_empty(item.node));
-    const auto pf = get_parent_frame(item.parent);
+    auto pf = get_parent_frame(item.parent);
     if (!pf) return std::unexpected(pf.error());
+    if (item.root) pf = root_frame_;  // the world, or the caller's root joint
     const auto inertia = parse_inertial(item.node, name);
     if (!inertia) return std::unexpected(inertia.error());
     const SE3 frame_placement = models_.model.frames()[*pf].placement;
     Inertia frame_inertia = *inertia;
-    if (!item.root) {
+    if (!item.root || root_joint_ != WORLD_ID) {
       // The body is rigidly attached to the parent joint's body.
       if (item.parent.attribute("type").value_or("") == "fixed") {
         models_.model.append_frame_inertia(*pf, *inertia);
@@ -415,7 +436,10 @@ class Reader {
   const XmlDocument& document_;
   XmlElement robot_;
   const std::optional<std::string>& package_dir_;
+  const ReadOptions& options_;
   UrdfModels models_;
+  std::size_t root_joint_ = WORLD_ID;  // the joint the root links hang from
+  std::size_t root_frame_ = 0;
   MaterialTable materials_;
   std::vector<XmlElement> links_;
   std::vector<XmlElement> joints_;
@@ -435,10 +459,13 @@ class Reader {
 };
 
 std::expected<UrdfModels, ParseError> read_document(const XmlDocument& document,
-                                                    const std::optional<std::string>& package_dir) {
+                                                    const std::optional<std::string>& package_dir,
+                                                    const ReadOptions& options) {
   for (std::size_t i = 0; i < document.element_count(); ++i) {
     const XmlElement element = document.element(i);
-    if (element.local_name() == "robot") return Reader(document, element, package_dir).run();
+    if (element.local_name() == "robot") {
+      return Reader(document, element, package_dir, options).run();
+    }
   }
   return fail(Kind::NoRobotTag);
 }
@@ -446,14 +473,16 @@ std::expected<UrdfModels, ParseError> read_document(const XmlDocument& document,
 }  // namespace
 
 std::expected<UrdfModels, ParseError> build_models_from_urdf_text(
-    std::string_view text, const std::optional<std::string>& package_dir) {
+    std::string_view text, const std::optional<std::string>& package_dir,
+    const ReadOptions& options) {
   const auto document = XmlDocument::parse(text);
   if (!document) return fail(Kind::XmlError, document.error());
-  return read_document(*document, package_dir);
+  return read_document(*document, package_dir, options);
 }
 
 std::expected<UrdfModels, ParseError> build_models_from_urdf(
-    const std::string& filepath, const std::optional<std::string>& package_dir) {
+    const std::string& filepath, const std::optional<std::string>& package_dir,
+    const ReadOptions& options) {
   std::expected<XmlDocument, std::string> document = std::unexpected(std::string());
   {
     const auto text = read_file(filepath);
@@ -461,7 +490,7 @@ std::expected<UrdfModels, ParseError> build_models_from_urdf(
     document = XmlDocument::parse(*text);
   }  // the text is no longer needed once the tree holds its strings
   if (!document) return fail(Kind::XmlError, document.error());
-  return read_document(*document, package_dir);
+  return read_document(*document, package_dir, options);
 }
 
 }  // namespace kinetra::urdf

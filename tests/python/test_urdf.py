@@ -16,15 +16,15 @@ LIMIT = '<limit effort="1" velocity="1"/>'
 DEFAULT_COLOR = [0.9, 0.9, 0.9, 1.0]
 
 
-def load(tmp_path, text, package_dir=None):
+def load(tmp_path, text, package_dir=None, **options):
     path = tmp_path / "robot.urdf"
     path.write_text(text, encoding="utf-8")
-    return kinetra.build_models_from_urdf(str(path), package_dir)
+    return kinetra.build_models_from_urdf(str(path), package_dir, **options)
 
 
-def error(tmp_path, text, package_dir=None):
+def error(tmp_path, text, package_dir=None, **options):
     with pytest.raises(ValueError) as info:
-        load(tmp_path, text, package_dir)
+        load(tmp_path, text, package_dir, **options)
     return str(info.value)
 
 
@@ -84,7 +84,7 @@ def assert_inertia(got, expected):
 
 def test_signature_docstring_and_results(tmp_path):
     function = kinetra.build_models_from_urdf
-    assert function.__text_signature__ == "(filepath, package_dir=None)"
+    assert function.__text_signature__ == "(filepath, package_dir=None, *, root_joint=None)"
     assert function.__doc__ == "A Python wrapper for the `build_models_from_urdf` function."
     load(tmp_path, robot(name="solo"))
     result = function(filepath=str(tmp_path / "robot.urdf"), package_dir=None)
@@ -232,6 +232,34 @@ def test_frames_inertias_geometry_and_motion_of_a_tree(tmp_path):
     np.testing.assert_allclose(data.oMi[1].homogeneous, first, atol=1e-12)
     second = first @ f @ p["k"] @ homogeneous(np.eye(3), [q[1], 0, 0])
     np.testing.assert_allclose(data.oMi[2].homogeneous, second, atol=1e-12)
+
+
+def test_root_joint_and_floating_joint_give_the_same_robot(tmp_path):
+    keyword = load(tmp_path, TREE, root_joint=kinetra.JointModelFreeFlyer())[0]
+    floating = TREE.replace("</robot>", link("world") + joint("root_joint", "world", "base", "floating") + "</robot>")
+    written = load(tmp_path, floating)[0]
+    for model in (keyword, written):
+        assert [repr(m.joint_type) for m in model.joint_models[:2]] == ["JointType.Fixed", "JointType.FreeFlyer"]
+        assert (model.nq, model.nv, model.joint_names[1], model.inertias[0].mass) == (9, 8, "root_joint", 0.0)
+    # the written form also has the world link's body frame
+    assert [f.name for f in written.frames if f.name != "world"] == [f.name for f in keyword.frames]
+    for name in ("njoints", "joint_parents", "joint_names", "joint_q_offsets"):
+        assert getattr(keyword, name) == getattr(written, name)
+    for a, b in zip(keyword.joint_placements + keyword.inertias, written.joint_placements + written.inertias,
+                    strict=True):
+        assert repr(a) == repr(b)
+    q, v = random_configuration(keyword).to_numpy().ravel(), np.linspace(-1, 1, 8)
+    torques = [kinetra.rnea(m, m.create_data(), q, v, v).to_numpy() for m in (keyword, written)]
+    np.testing.assert_array_equal(*torques)
+
+
+def test_root_joint_refusals(tmp_path):
+    with pytest.raises(TypeError, match="takes from 1 to 2 positional arguments but 3 were given"):
+        kinetra.build_models_from_urdf("robot.urdf", None, kinetra.JointModelFreeFlyer())
+    with pytest.raises(TypeError, match="argument 'root_joint'"):
+        load(tmp_path, TREE, root_joint=3)
+    clash = TREE.replace("</robot>", link("x") + joint("root_joint", "base", "x") + "</robot>")
+    assert "root_joint" in error(tmp_path, clash, root_joint=kinetra.JointModelFixed())
 
 
 @pytest.mark.parametrize("kind, limit, low, high", [
