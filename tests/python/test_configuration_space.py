@@ -22,7 +22,7 @@ def random_q(model):
 
 
 def unit_blocks(model):
-    """(slice of q, its value for a zero input to normalize) of each (cos, sin) pair and quaternion."""
+    """(slice of q, what normalize makes of zeros there) for each (cos, sin) pair and quaternion."""
     return [(slice(o + UNIT[k][0], o + UNIT[k][0] + len(UNIT[k][1])), UNIT[k][1])
             for j, o in zip(model.joint_models, model.joint_q_offsets, strict=True)
             if (k := repr(j.joint_type)) in UNIT]
@@ -60,7 +60,7 @@ def test_integrate_moves_like_revolute_angles(model):
 @pytest.mark.parametrize("model", TREES + FLOATING)
 def test_difference_inverts_integrate(model):
     q0, q1 = random_q(model), random_q(model)
-    v = np.random.default_rng(1).uniform(-1.8, 1.8, model.nv)  # within a half turn, rotation vectors too
+    v = np.random.default_rng(1).uniform(-1.8, 1.8, model.nv)  # rotations within a half turn
     np.testing.assert_allclose(difference(model, q0, integrate(model, q0, v)), v, atol=1e-12)
     assert_same_configuration(model, integrate(model, q0, difference(model, q0, q1)), q1)
 
@@ -77,11 +77,13 @@ def exp_series(v):
     return total
 
 
-@pytest.mark.parametrize("angle", [0.0, 1e-9, 1e-5, np.nextafter(0.1, 0), 0.1, 1.0, np.pi - 1e-6, np.pi - 1e-9])
+@pytest.mark.parametrize("angle", [0.0, 1e-9, 1e-5, np.nextafter(0.1, 0), 0.1, 1.0,
+                                   np.pi - 1e-6, np.pi - 1e-9])
 def test_free_flyer_exponential_and_logarithm_near_a_zero_and_a_half_turn(angle):
-    rng, data, identity = np.random.default_rng(2), FREE.create_data(), kinetra.neutral(FREE).to_numpy()
+    rng, identity = np.random.default_rng(2), kinetra.neutral(FREE).to_numpy()
     axis = rng.normal(size=3)
     v = np.concatenate([angle * axis / np.linalg.norm(axis), rng.uniform(-1, 1, 3)])
+    data = FREE.create_data()
     forward_kinematics(FREE, data, integrate(FREE, identity, v))
     np.testing.assert_allclose(data.oMi[1].homogeneous, exp_series(v), rtol=0, atol=4e-15)
     # from the identity the rotation vector comes back to rounding, however small
@@ -99,7 +101,8 @@ def test_free_flyer_difference_of_a_half_turn(axis):
     q0, q1 = random_q(FREE), random_q(FREE)
     x, y, z, w = q0[3:]
     a, b, c = axis  # q1's rotation: q0's followed, in its own frame, by half a turn about the axis
-    q1[3:] = [w * a + y * c - z * b, w * b - x * c + z * a, w * c + x * b - y * a, -x * a - y * b - z * c]
+    q1[3:] = [w * a + y * c - z * b, w * b - x * c + z * a, w * c + x * b - y * a,
+              -x * a - y * b - z * c]
     d = difference(FREE, q0, q1)
     assert np.linalg.norm(d[:3]) == pytest.approx(np.pi, abs=1e-12)
     assert abs(d[:3] @ axis) == pytest.approx(np.pi, abs=1e-12)

@@ -21,7 +21,8 @@ def free_body(seed):
     mass, com, inertia = random_body(np.random.default_rng(seed))
     model = Model()
     model.add_joint(0, kinetra.JointModelFreeFlyer(), SE3.Identity(), "root")
-    model.add_frame(Frame("body", 1, 0, SE3.Identity(), FrameType.Body, Inertia(mass, com, inertia)), True)
+    body = Frame("body", 1, 0, SE3.Identity(), FrameType.Body, Inertia(mass, com, inertia))
+    model.add_frame(body, True)
     return model, mass, com, inertia
 
 
@@ -47,7 +48,8 @@ def test_torque_free_tumbling_keeps_momentum_and_energy():
     model, mass, c, inertia = free_body(3)
     model.gravity = np.zeros(3)
     data = model.create_data()
-    q, v = kinetra.random_configuration(model).to_numpy(), np.array([3.0, -1.0, 2.0, 0.5, 0.2, -0.4])
+    q = kinetra.random_configuration(model).to_numpy()
+    v = np.array([3.0, -1.0, 2.0, 0.5, 0.2, -0.4])
 
     def step(v, h):  # RK4 on v: without gravity the body-frame accelerations do not depend on q
         k1 = aba(model, data, q, v, np.zeros(6)).to_numpy()
