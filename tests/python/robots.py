@@ -1,6 +1,11 @@
-"""Robots for the tests, built joint by joint through the public API."""
+"""Robots for the tests, built joint by joint through the public API, or read from URDF."""
+
+import pathlib
+import tempfile
+import xml.etree.ElementTree as ET
 
 import numpy as np
+import pytest
 
 import kinetra
 from kinetra import Frame, FrameType, Inertia, JointModelRX, JointModelRY, JointModelRZ, Model, SE3
@@ -62,14 +67,17 @@ MIXED_FACTORIES = (kinetra.JointModelRevolute, kinetra.JointModelContinuous, kin
 
 class MixedTree:
     """A random chain or tree of revolute, continuous and prismatic joints about random non-unit axes,
-    with a fixed joint as the second joint (when there are two), random placements and bodies."""
+    with a fixed joint as the second joint (when there are two), random placements and bodies;
+    `floating`: the first joint is a free-flyer and the rest of the tree hangs below it."""
 
-    def __init__(self, seed, joints, chain=True):
+    def __init__(self, seed, joints, chain=True, floating=False):
         rng = np.random.default_rng(seed)
         self.model = Model()
         for i in range(1, joints + 1):
-            parent = i - 1 if chain else int(rng.integers(0, i))
-            if i == 2:
+            parent = i - 1 if chain else int(rng.integers(int(floating and i > 1), i))
+            if floating and i == 1:
+                joint = kinetra.JointModelFreeFlyer()
+            elif i == 2:
                 joint = kinetra.JointModelFixed()
             else:
                 joint = MIXED_FACTORIES[int(rng.integers(0, 3))](random_axis(rng))
@@ -88,3 +96,29 @@ def rebuild(model, make):
                        model.joint_names[i])
         copy.add_frame(Frame(f"body{i}", i, 0, SE3.Identity(), FrameType.Body, model.inertias[i]), True)
     return copy
+
+
+SHARED_ROBOTS = pathlib.Path(__file__).resolve().parents[3] / "shared" / "robots"
+SHARED_NAMES = [p.stem for p in sorted(SHARED_ROBOTS.glob("*.urdf"))] or ["collection_absent"]
+
+
+def without_geometry(path, **keywords):
+    """The model of a URDF read with its visual and collision elements removed (meshes need not
+    exist), and the masses the file declares."""
+    tree = ET.parse(path)
+    for link in tree.getroot().iter("link"):
+        for element in [e for e in link if e.tag in ("visual", "collision")]:
+            link.remove(element)
+    with tempfile.TemporaryDirectory() as directory:
+        copy = pathlib.Path(directory) / "robot.urdf"
+        tree.write(copy)
+        model = kinetra.build_models_from_urdf(str(copy), **keywords)[0]
+    return model, [float(m.get("value")) for m in tree.getroot().iter("mass")]
+
+
+def floating_shared(name):
+    """A robot of the shared collection on a free-flyer root joint, and its masses."""
+    path = SHARED_ROBOTS / f"{name}.urdf"
+    if not path.is_file():
+        pytest.skip(f"the shared robot collection is absent: no file {path}")
+    return without_geometry(path, root_joint=kinetra.JointModelFreeFlyer())

@@ -1,11 +1,12 @@
-"""Frame placements, Jacobians and the centre of mass against finite differences."""
+"""Frame placements, Jacobians and the centre of mass against finite differences, on fixed and
+floating robots."""
 
 import numpy as np
 import pytest
 
 import kinetra
 from conftest import ROOT
-from robots import MixedTree, RevoluteTree
+from robots import SHARED_NAMES, MixedTree, RevoluteTree, floating_shared, without_geometry
 
 H = 1e-6
 REFERENCES = ("local", "world", "local_world_aligned")
@@ -20,9 +21,13 @@ def arm():
     return model
 
 
-def models(arm):
-    return [MixedTree(3, 8, chain=True).model, MixedTree(4, 9, chain=False).model,
-            RevoluteTree(5, 6, chain=False).model, arm]
+MODELS = {"mixed chain": lambda: MixedTree(3, 8, chain=True).model,
+          "mixed tree": lambda: MixedTree(4, 9, chain=False).model,
+          "revolute tree": lambda: RevoluteTree(5, 6, chain=False).model,
+          "arm": lambda: without_geometry(ROOT / "examples" / "robot" / "arm.urdf")[0],
+          "floating tree": lambda: MixedTree(6, 7, chain=False, floating=True).model,
+          "floating arm": lambda: without_geometry(ROOT / "examples" / "robot" / "arm.urdf",
+                                                   root_joint=kinetra.JointModelFreeFlyer())[0]}
 
 
 def homogeneous(placement):
@@ -36,18 +41,20 @@ def placement_at(model, data, q, frame_id):
     return homogeneous(kinetra.frame_placement(model, data, frame_id))
 
 
+def central_differences(model, q, function):
+    """d function(q) / d v_k along integrate, for each k (first index)."""
+    return np.array([(function(kinetra.integrate(model, q, s)) - function(kinetra.integrate(model, q, -s)))
+                     / (2 * H) for s in H * np.eye(model.nv)])
+
+
 def twist_columns(model, q, frame_id, reference):
     """d placement / d v_k by central differences along integrate, as a 6-row twist."""
     data = model.create_data()
     h0 = placement_at(model, data, q, frame_id)
     r, p = h0[:3, :3], h0[:3, 3]
     columns = []
-    for k in range(model.nv):
-        step = np.zeros(model.nv)
-        step[k] = H
-        plus = placement_at(model, data, kinetra.integrate(model, q, step), frame_id)
-        minus = placement_at(model, data, kinetra.integrate(model, q, -step), frame_id)
-        dr, dp = (plus[:3, :3] - minus[:3, :3]) / (2 * H), (plus[:3, 3] - minus[:3, 3]) / (2 * H)
+    for dh in central_differences(model, q, lambda x: placement_at(model, data, x, frame_id)):
+        dr, dp = dh[:3, :3], dh[:3, 3]
         skew = dr @ r.T  # [w]x in world axes
         w = np.array([skew[2, 1] - skew[1, 2], skew[0, 2] - skew[2, 0], skew[1, 0] - skew[0, 1]]) / 2
         if reference == "local_world_aligned":
@@ -60,21 +67,27 @@ def twist_columns(model, q, frame_id, reference):
 
 
 @pytest.mark.parametrize("reference", REFERENCES)
-def test_jacobians_match_finite_differences(arm, reference):
-    for model in models(arm):
-        data = model.create_data()
-        q = kinetra.random_configuration(model).to_numpy()
-        for frame_id in range(model.nframes):
-            expected = twist_columns(model, q, frame_id, reference)
-            got = kinetra.frame_jacobian(model, data, q, frame_id, reference)
-            np.testing.assert_allclose(got, expected, atol=1e-7, err_msg=f"frame {frame_id}")
-        joint_id = model.njoints - 1
-        frame = kinetra.Frame("at_joint", joint_id, 0, kinetra.SE3.Identity(), kinetra.FrameType.Joint,
-                              kinetra.Inertia.zeros())
-        model.add_frame(frame, False)
-        np.testing.assert_array_equal(
-            kinetra.joint_jacobian(model, model.create_data(), q, joint_id, reference=reference),
-            kinetra.frame_jacobian(model, model.create_data(), q, model.nframes - 1, reference))
+@pytest.mark.parametrize("name", list(MODELS) + [f"floating {n}" for n in SHARED_NAMES])
+def test_jacobians_match_finite_differences(name, reference):
+    model = MODELS[name]() if name in MODELS else floating_shared(name.split()[1])[0]
+    data = model.create_data()
+    v = np.random.default_rng(0).uniform(-2, 2, model.nv)  # random_configuration needs finite limits
+    q = kinetra.integrate(model, kinetra.neutral(model).to_numpy(), v)
+    for frame_id in range(model.nframes):
+        expected = twist_columns(model, q, frame_id, reference)
+        got = kinetra.frame_jacobian(model, data, q, frame_id, reference)
+        np.testing.assert_allclose(got, expected, atol=1e-7, err_msg=f"frame {frame_id}")
+    joint_id = model.njoints - 1
+    frame = kinetra.Frame("at_joint", joint_id, 0, kinetra.SE3.Identity(), kinetra.FrameType.Joint,
+                          kinetra.Inertia.zeros())
+    model.add_frame(frame, False)
+    np.testing.assert_array_equal(
+        kinetra.joint_jacobian(model, model.create_data(), q, joint_id, reference=reference),
+        kinetra.frame_jacobian(model, model.create_data(), q, model.nframes - 1, reference))
+    if reference == "world":
+        expected = central_differences(model, q, lambda x: kinetra.center_of_mass(model, data, x))
+        np.testing.assert_allclose(kinetra.jacobian_center_of_mass(model, data, q), expected.T,
+                                   atol=1e-8)
 
 
 def test_frame_placements_follow_the_last_forward_kinematics(arm):
@@ -90,8 +103,9 @@ def test_frame_placements_follow_the_last_forward_kinematics(arm):
         assert repr(kinetra.frame_placement(arm, data, frame_id)) == repr(data.oMf[frame_id])
 
 
-def test_center_of_mass_is_the_mass_weighted_body_centre():
-    tree = MixedTree(7, 9, chain=False)
+@pytest.mark.parametrize("floating", [False, True])
+def test_center_of_mass_is_the_mass_weighted_body_centre(floating):
+    tree = MixedTree(7, 9, chain=False, floating=floating)
     model, data = tree.model, tree.model.create_data()
     q = kinetra.random_configuration(model).to_numpy()
     kinetra.forward_kinematics(model, data, q)
@@ -103,14 +117,6 @@ def test_center_of_mass_is_the_mass_weighted_body_centre():
         mass += frame.inertia.mass
     np.testing.assert_allclose(kinetra.center_of_mass(model, model.create_data(), q), moment / mass,
                                atol=1e-14)
-
-    columns = []
-    for k in range(model.nv):
-        step = np.zeros(model.nv)
-        step[k] = H
-        columns.append((kinetra.center_of_mass(model, data, kinetra.integrate(model, q, step))
-                        - kinetra.center_of_mass(model, data, kinetra.integrate(model, q, -step))) / (2 * H))
-    np.testing.assert_allclose(kinetra.jacobian_center_of_mass(model, data, q), np.array(columns).T, atol=1e-8)
 
 
 def test_frame_ids_gravity_and_refusals(arm):
