@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace kinetra {
 
@@ -25,6 +26,25 @@ class ClonePtr {
 
  private:
   std::unique_ptr<Interface> object_;
+};
+
+// A list of polymorphic objects, each held by value: copies clone every element.
+template <class Interface>
+class CloneVector : public std::vector<std::unique_ptr<Interface>> {
+ public:
+  CloneVector() = default;
+  CloneVector(const CloneVector& other) {
+    this->reserve(other.size());
+    for (const auto& object : other) this->push_back(object->clone_box());
+  }
+  CloneVector(CloneVector&&) noexcept = default;
+  CloneVector& operator=(const CloneVector& other) {
+    CloneVector copy(other);
+    this->swap(copy);
+    return *this;
+  }
+  CloneVector& operator=(CloneVector&&) noexcept = default;
+  ~CloneVector() = default;
 };
 
 }  // namespace kinetra

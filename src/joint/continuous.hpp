@@ -31,6 +31,11 @@ class JointModelContinuous final : public RotationalJointModel {
 
 class JointDataContinuous final : public JointData {
  public:
+  JointDataContinuous() = default;
+  JointType get_joint_type() const override { return JointType::Continuous; }
+  std::unique_ptr<JointData> clone_box() const override {
+    return std::make_unique<JointDataContinuous>(*this);
+  }
   explicit JointDataContinuous(const JointModelContinuous& model);
 
   SE3 get_joint_placement() const override { return placement; }

@@ -21,6 +21,10 @@ class JointModelFixed final : public JointModel {
 
 class JointDataFixed final : public JointData {
  public:
+  JointType get_joint_type() const override { return JointType::Fixed; }
+  std::unique_ptr<JointData> clone_box() const override {
+    return std::make_unique<JointDataFixed>(*this);
+  }
   SE3 get_joint_placement() const override { return {}; }
   // Always succeeds and changes nothing.
   std::expected<void, JointError> update(const JointModel&, std::span<const double>) override {

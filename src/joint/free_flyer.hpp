@@ -41,6 +41,10 @@ class JointModelFreeFlyer final : public JointModel {
 
 class JointDataFreeFlyer final : public JointData {
  public:
+  JointType get_joint_type() const override { return JointType::FreeFlyer; }
+  std::unique_ptr<JointData> clone_box() const override {
+    return std::make_unique<JointDataFreeFlyer>(*this);
+  }
   SE3 get_joint_placement() const override { return placement; }
   // Reads any 7 coordinates; it needs nothing of the model.
   std::expected<void, JointError> update(const JointModel& joint_model,

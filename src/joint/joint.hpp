@@ -109,6 +109,9 @@ class JointModel {
 class JointData {
  public:
   virtual ~JointData() = default;
+  // The kind of joint model the data was made for.
+  virtual JointType get_joint_type() const = 0;
+  virtual std::unique_ptr<JointData> clone_box() const = 0;
 
   virtual SE3 get_joint_placement() const = 0;
   virtual std::expected<void, JointError> update(const JointModel& joint_model,

@@ -38,6 +38,10 @@ class JointModelPrismatic final : public JointModel {
 
 class JointDataPrismatic final : public JointData {
  public:
+  JointType get_joint_type() const override { return JointType::Prismatic; }
+  std::unique_ptr<JointData> clone_box() const override {
+    return std::make_unique<JointDataPrismatic>(*this);
+  }
   SE3 get_joint_placement() const override { return placement; }
   std::expected<void, JointError> update(const JointModel& joint_model,
                                          std::span<const double> q) override;

@@ -22,6 +22,11 @@ class JointModelRevolute final : public RotationalJointModel {
 
 class JointDataRevolute final : public JointData {
  public:
+  JointDataRevolute() = default;
+  JointType get_joint_type() const override { return JointType::Revolute; }
+  std::unique_ptr<JointData> clone_box() const override {
+    return std::make_unique<JointDataRevolute>(*this);
+  }
   explicit JointDataRevolute(const JointModelRevolute& model);
 
   SE3 get_joint_placement() const override { return placement; }

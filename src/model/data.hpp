@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/serial.hpp"
 #include "joint/joint.hpp"
 #include "model/origin_inertia.hpp"
 #include "model/spatial_dynamics.hpp"
@@ -26,7 +27,7 @@ class Data {
 
   // Forward kinematics: a joint data object per joint, and the world placement of
   // every joint frame (oMi). Only forward kinematics writes these.
-  std::vector<std::unique_ptr<JointData>> joint_data;
+  CloneVector<JointData> joint_data;
   std::vector<SE3> joint_placements;
 
   // Frame placements (update_frame_placements): oMf, one per frame of the model.
@@ -74,6 +75,10 @@ class Data {
   // Sizes the three fields above for a model of this size (allocating only when it
   // changes).
   void reserve_dynamics_terms(std::size_t njoints, std::size_t nv);
+
+ private:
+  friend struct serial::Codec<Data>;
+  Data() = default;  // no joints: filled by the loader
 };
 
 }  // namespace kinetra

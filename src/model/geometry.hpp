@@ -61,6 +61,8 @@ class GeometryData {
   const std::vector<SE3>& object_placements() const { return object_placements_; }
 
  private:
+  friend struct serial::Codec<GeometryData>;
+  GeometryData() = default;
   std::vector<SE3> object_placements_;
 };
 

@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "base/serial.hpp"
 #include "joint/joint.hpp"
 #include "model/frame.hpp"
 #include "model/name_index.hpp"
@@ -59,7 +60,10 @@ class Model {
   static Model new_empty();
   static Model new_named(std::string name);
 
+  // Copies are deep: each copy owns its joint models.
+  Model(const Model&) = default;
   Model(Model&&) noexcept = default;
+  Model& operator=(const Model&) = default;
   Model& operator=(Model&&) noexcept = default;
 
   // Appends a joint under `parent_id`; returns its id. The model is unchanged on error.
@@ -116,6 +120,7 @@ class Model {
   std::span<const SpatialMotion> subspace_columns() const { return subspace_columns_; }
 
  private:
+  friend struct serial::Codec<Model>;
   Model() = default;
 
   struct FrameKey {
@@ -134,7 +139,7 @@ class Model {
   std::vector<std::string> joint_names_;
   std::vector<std::size_t> joint_parents_;
   std::vector<SE3> joint_placements_;
-  std::vector<std::unique_ptr<JointModel>> joint_models_;
+  CloneVector<JointModel> joint_models_;
   std::vector<Inertia> inertias_;
   std::vector<Frame> frames_;
   std::vector<std::size_t> joint_q_offsets_;
