@@ -7,6 +7,7 @@
 #include "joint/fixed.hpp"
 #include "joint/free_flyer.hpp"
 #include "joint/joint.hpp"
+#include "joint/joint_serial.hpp"
 #include "joint/prismatic.hpp"
 #include "joint/revolute.hpp"
 #include "module/bindings.hpp"
@@ -30,6 +31,7 @@ Ref joint_type_class() {
 Ref joint_model_class() {
   static ClassDef<JointWrapper>& def =
       ClassDef<JointWrapper>::define("JointModel")
+          .picklable(serial::save<JointWrapper>, serial::load<JointWrapper>)
           .doc("A Python wrapper for the `JointWrapper` type.")
           .property("joint_type",
                     [](const JointWrapper& self) { return self.get().get_joint_type(); })

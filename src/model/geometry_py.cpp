@@ -1,5 +1,6 @@
 // Python classes GeometryObject, GeometryModel and GeometryData.
 #include "model/geometry.hpp"
+#include "model/geometry_serial.hpp"
 #include "module/bindings.hpp"
 #include "python/array.hpp"
 #include "python/class_def.hpp"
@@ -50,6 +51,7 @@ GeometryObject geometry_object_from(VarArgs args) {
 Ref geometry_object_class() {
   static ClassDef<GeometryObject>& def =
       ClassDef<GeometryObject>::define("GeometryObject")
+          .picklable(serial::save<GeometryObject>, serial::load<GeometryObject>)
           .doc("A Python wrapper for the `GeometryObject` struct.")
           .constructor({"*py_args"}, [](VarArgs args) { return geometry_object_from(args); })
           .property("name", [](const GeometryObject& self) { return self.name; })
@@ -81,6 +83,7 @@ Ref geometry_object_class() {
 Ref geometry_model_class() {
   static ClassDef<GeometryModel>& def =
       ClassDef<GeometryModel>::define("GeometryModel")
+          .picklable(serial::save<GeometryModel>, serial::load<GeometryModel>)
           .doc("A Python wrapper for the [`GeometryModel`] struct.")
           .constructor({}, [] { return GeometryModel(); })
           .method(
@@ -114,6 +117,7 @@ Ref geometry_model_class() {
 Ref geometry_data_class() {
   static ClassDef<GeometryData>& def =
       ClassDef<GeometryData>::define("GeometryData")
+          .picklable(serial::save<GeometryData>, serial::load<GeometryData>)
           .doc("A Python wrapper for the `GeometryData` struct.")
           .constructor({"data", "geom_model"},
                        [](const Data& data, const GeometryModel& geom_model) {

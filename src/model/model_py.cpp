@@ -6,6 +6,7 @@
 #include "model/data.hpp"
 #include "model/limits.hpp"
 #include "model/model.hpp"
+#include "model/model_serial.hpp"
 #include "module/bindings.hpp"
 #include "python/array.hpp"
 #include "python/class_def.hpp"
@@ -32,6 +33,7 @@ std::vector<T> copies(const std::vector<T>& values) {
 Ref model_class() {
   static ClassDef<Model>& def =
       ClassDef<Model>::define("Model")
+          .picklable(serial::save<Model>, serial::load<Model>)
           .doc(
               "A [`Model`] is a data structure that contains the information about the robot "
               "model,\nincluding the joints models, placements, the link inertias, and the "
@@ -133,6 +135,7 @@ Ref data_class() {
       "last `update_frame_placements` (empty before).";
   static ClassDef<Data>& def =
       ClassDef<Data>::define("Data")
+          .picklable(serial::save<Data>, serial::load<Data>)
           .doc("A Python wrapper for the `Data` struct.")
           .constructor({"model"}, [](const Model& model) { return model.create_data(); })
           .property(
@@ -153,6 +156,7 @@ Ref data_class() {
 Ref frame_class() {
   static ClassDef<Frame>& def =
       ClassDef<Frame>::define("Frame")
+          .picklable(serial::save<Frame>, serial::load<Frame>)
           .constructor(
               {"name", "parent_joint", "parent_frame", "placement", "frame_type", "inertia"},
               [](std::string name, std::size_t parent_joint, std::size_t parent_frame,

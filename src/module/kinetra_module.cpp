@@ -7,6 +7,7 @@
 #include "python/array.hpp"
 #include "python/errors.hpp"
 #include "python/module.hpp"
+#include "python/pickle.hpp"
 #include "spatial/gravity.hpp"
 
 namespace kinetra::python {
@@ -56,6 +57,9 @@ Ref build_shapora() {
 }
 
 void register_extensions(PyObject* m) {
+  // The reconstructor every class's __reduce__ names (pickle finds it as kinetra._restore).
+  register_extension(m, "_restore", restore_function("kinetra"));
+
   // Joints and models.
   register_extension(m, "JointModelRevolute", joint_model_revolute_function());
   register_extension(m, "JointModelContinuous", joint_model_continuous_function());

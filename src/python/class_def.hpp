@@ -14,11 +14,14 @@
 // instance dict, no weak references, bare names.
 
 #include <deque>
+#include <expected>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "python/callable.hpp"
+#include "python/pickle.hpp"
 
 namespace kinetra::python {
 
@@ -63,6 +66,54 @@ template <class E>
 PyObject* enum_int(PyObject* self) noexcept {
   return PyLong_FromLongLong(static_cast<long long>(as_object<E>(self)->value));
 }
+
+// ---- pickling and copying ----
+
+// The state functions of a picklable class T (set by ClassDef::picklable).
+template <class T>
+inline std::string (*save_state)(const T&) = nullptr;
+template <class T>
+inline std::expected<T, std::string> (*load_state)(std::string_view) = nullptr;
+
+template <class T>
+Ref restore_value(std::string_view state) {
+  auto value = load_state<T>(state);
+  if (!value) {
+    raise(PyExc_ValueError, std::string("cannot restore ") + class_name<T> + ": " + value.error());
+  }
+  return wrap<T>(std::move(*value));
+}
+
+// The class attribute of an enumeration member: the one object every unpickling and
+// copy of that member gives.
+template <class E>
+Ref shared_member(const E& value) {
+  for (const auto& [name, member] : enum_members<E>) {
+    if (member == value) {
+      return checked(
+          PyObject_GetAttrString(reinterpret_cast<PyObject*>(type_object<E>), name.c_str()));
+    }
+  }
+  raise(PyExc_ValueError, std::string("no member of ") + class_name<E> + " has this value");
+}
+
+// An enumeration's state is the member's name.
+template <class E>
+Ref restore_member(std::string_view state) {
+  for (const auto& [name, member] : enum_members<E>) {
+    if (name == state) return shared_member(member);
+  }
+  raise(PyExc_ValueError, std::string("cannot restore ") + class_name<E> + ": no member named '" +
+                              std::string(state) + "'");
+}
+
+inline constexpr const char* kReduceDoc =
+    "Pickle support: the module's reconstructor `_restore` and its arguments (the class name "
+    "and\nthe object's state as bytes).";
+inline constexpr const char* kCopyDoc = "A copy of this object, independent of it.";
+inline constexpr const char* kDeepCopyDoc =
+    "A copy of this object, independent of it (it holds no Python objects, so `memo` is not "
+    "used).";
 
 template <class T>
 class ClassDef {
@@ -172,13 +223,42 @@ class ClassDef {
   }
 
   // An enumeration: one shared class attribute per member, repr "{Class}.{Member}",
-  // int() gives the discriminant.
+  // int() gives the discriminant. Members pickle by name and copy to the shared member.
   ClassDef& enumeration(std::vector<std::pair<std::string, T>> members)
     requires std::is_enum_v<T>
   {
     enum_members<T> = std::move(members);
     slots_.push_back({Py_nb_int, reinterpret_cast<void*>(&enum_int<T>)});
+    restorer_ = &restore_member<T>;
+    method(
+        "__reduce__", {},
+        [](const T& self) {
+          for (const auto& [name, member] : enum_members<T>) {
+            if (member == self) return reduce_value(class_name<T>, name);
+          }
+          raise(PyExc_ValueError, std::string("no member of ") + class_name<T> + " has this value");
+        },
+        kReduceDoc);
+    method("__copy__", {}, [](const T& self) { return shared_member(self); }, kCopyDoc);
+    method(
+        "__deepcopy__", {"memo"}, [](const T& self, PyObject*) { return shared_member(self); },
+        kDeepCopyDoc);
     return repr([](const T& self) { return enum_repr(self); });
+  }
+
+  // Pickling with the state `save` writes and `load` reads back (a state `load` refuses
+  // raises ValueError), and copy.copy / copy.deepcopy as C++ copies of the value.
+  ClassDef& picklable(std::string (*save)(const T&),
+                      std::expected<T, std::string> (*load)(std::string_view)) {
+    save_state<T> = save;
+    load_state<T> = load;
+    restorer_ = &restore_value<T>;
+    method(
+        "__reduce__", {},
+        [](const T& self) { return reduce_value(class_name<T>, save_state<T>(self)); }, kReduceDoc);
+    method("__copy__", {}, [](const T& self) { return self; }, kCopyDoc);
+    return method(
+        "__deepcopy__", {"memo"}, [](const T& self, PyObject*) { return self; }, kDeepCopyDoc);
   }
 
   // The class object, created on first use and shared afterwards (new reference).
@@ -264,6 +344,7 @@ class ClassDef {
     }
     PyType_Modified(created);
     type_object<T> = reinterpret_cast<PyTypeObject*>(type.release());  // lives for the process
+    if (restorer_ != nullptr) register_restorer(class_name<T>, restorer_);
   }
 
   std::string name_;
@@ -275,6 +356,7 @@ class ClassDef {
   std::vector<PyGetSetDef> getsets_;
   std::vector<PyType_Slot> slots_;
   std::vector<BinaryOp> operators_;
+  RestoreFn restorer_ = nullptr;
 };
 
 }  // namespace kinetra::python

@@ -3,6 +3,7 @@
 #include "python/array.hpp"
 #include "python/class_def.hpp"
 #include "shapora/primitives.hpp"
+#include "shapora/shape_serial.hpp"
 
 namespace kinetra::python {
 
@@ -11,15 +12,18 @@ using shapora::ShapeWrapper;
 
 Ref capsule_class() {
   static ClassDef<shapora::Capsule>& def =
-      ClassDef<shapora::Capsule>::define("Capsule").constructor(
-          {"radius", "length"},
-          [](double radius, double length) { return shapora::Capsule(radius, length); });
+      ClassDef<shapora::Capsule>::define("Capsule")
+          .picklable(serial::save<shapora::Capsule>, serial::load<shapora::Capsule>)
+          .constructor({"radius", "length"}, [](double radius, double length) {
+            return shapora::Capsule(radius, length);
+          });
   return def.type();
 }
 
 Ref cone_class() {
   static ClassDef<shapora::Cone>& def =
       ClassDef<shapora::Cone>::define("Cone")
+          .picklable(serial::save<shapora::Cone>, serial::load<shapora::Cone>)
           .constructor({"radius", "length"},
                        [](double radius, double length) { return shapora::Cone(radius, length); })
           .method(
@@ -32,20 +36,25 @@ Ref cone_class() {
 }
 
 Ref cuboid_class() {
-  static ClassDef<shapora::Cuboid>& def = ClassDef<shapora::Cuboid>::define("Cuboid").constructor(
-      {"sides"}, [](std::vector<double> sides) -> std::expected<shapora::Cuboid, std::string> {
-        if (sides.size() < 3) {
-          return std::unexpected("Cuboid needs three side lengths (x, y, z), got " +
-                                 std::to_string(sides.size()));
-        }
-        return shapora::Cuboid(sides[0], sides[1], sides[2]);
-      });
+  static ClassDef<shapora::Cuboid>& def =
+      ClassDef<shapora::Cuboid>::define("Cuboid")
+          .picklable(serial::save<shapora::Cuboid>, serial::load<shapora::Cuboid>)
+          .constructor(
+              {"sides"},
+              [](std::vector<double> sides) -> std::expected<shapora::Cuboid, std::string> {
+                if (sides.size() < 3) {
+                  return std::unexpected("Cuboid needs three side lengths (x, y, z), got " +
+                                         std::to_string(sides.size()));
+                }
+                return shapora::Cuboid(sides[0], sides[1], sides[2]);
+              });
   return def.type();
 }
 
 Ref cylinder_class() {
   static ClassDef<shapora::Cylinder>& def =
       ClassDef<shapora::Cylinder>::define("Cylinder")
+          .picklable(serial::save<shapora::Cylinder>, serial::load<shapora::Cylinder>)
           .constructor(
               {"radius", "length"},
               [](double radius, double length) { return shapora::Cylinder(radius, length); })
@@ -59,14 +68,17 @@ Ref cylinder_class() {
 }
 
 Ref sphere_class() {
-  static ClassDef<shapora::Sphere>& def = ClassDef<shapora::Sphere>::define("Sphere").constructor(
-      {"radius"}, [](double radius) { return shapora::Sphere(radius); });
+  static ClassDef<shapora::Sphere>& def =
+      ClassDef<shapora::Sphere>::define("Sphere")
+          .picklable(serial::save<shapora::Sphere>, serial::load<shapora::Sphere>)
+          .constructor({"radius"}, [](double radius) { return shapora::Sphere(radius); });
   return def.type();
 }
 
 Ref mesh_class() {
   static ClassDef<shapora::Mesh>& def =
       ClassDef<shapora::Mesh>::define("PyMesh")
+          .picklable(serial::save<shapora::Mesh>, serial::load<shapora::Mesh>)
           .doc("A Python wrapper for the Mesh type.")
           .constructor({"path"}, [](std::string path) { return shapora::Mesh(std::move(path)); })
           .property("mesh_path", [](const shapora::Mesh& self) { return self.path; });
@@ -76,6 +88,7 @@ Ref mesh_class() {
 Ref shape_class() {
   static ClassDef<ShapeWrapper>& def =
       ClassDef<ShapeWrapper>::define("Shape")
+          .picklable(serial::save<ShapeWrapper>, serial::load<ShapeWrapper>)
           .doc("A Python wrapper for the ShapeWrapper type.")
           .property("shape_type", [](const ShapeWrapper& self) { return self->get_shape_type(); })
           .property("radius",

@@ -3,6 +3,7 @@
 #include "python/array.hpp"
 #include "python/class_def.hpp"
 #include "spatial/inertia.hpp"
+#include "spatial/spatial_serial.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -29,6 +30,7 @@ std::expected<Symmetric3, std::string> symmetric3_from_array(const NdArrayView& 
 Ref inertia_class() {
   static ClassDef<Inertia>& def =
       ClassDef<Inertia>::define("Inertia")
+          .picklable(serial::save<Inertia>, serial::load<Inertia>)
           .doc("A Python wrapper for the [`Inertia`] struct.")
           .constructor(
               {"mass", "com", "inertia"},

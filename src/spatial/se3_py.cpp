@@ -4,6 +4,7 @@
 #include "python/array.hpp"
 #include "python/class_def.hpp"
 #include "spatial/se3.hpp"
+#include "spatial/spatial_serial.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -54,6 +55,7 @@ std::array<double, 9> rotation_rows(const SE3& t) {
 Ref se3_class() {
   static ClassDef<SE3>& def =
       ClassDef<SE3>::define("SE3")
+          .picklable(serial::save<SE3>, serial::load<SE3>)
           .doc("Python wrapper for the SE(3) group.")
           .constructor({"rotation", "translation"},
                        [](Array2 rotation, Array1 translation) {

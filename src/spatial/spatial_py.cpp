@@ -3,6 +3,7 @@
 #include "module/bindings.hpp"
 #include "python/array.hpp"
 #include "python/class_def.hpp"
+#include "spatial/spatial_serial.hpp"
 #include "spatial/vector3d.hpp"
 #include "spatial/vector6d.hpp"
 
@@ -11,6 +12,7 @@ namespace kinetra::python {
 Ref vector3d_class() {
   static ClassDef<Vector3D>& def =
       ClassDef<Vector3D>::define("Vector3D")
+          .picklable(serial::save<Vector3D>, serial::load<Vector3D>)
           .constructor({"x", "y", "z"},
                        [](double x, double y, double z) { return Vector3D(x, y, z); })
           .static_method("zeros", {}, [] { return Vector3D::zeros(); })
@@ -35,6 +37,7 @@ Ref vector3d_class() {
 Ref vector6d_class() {
   static ClassDef<Vector6D>& def =
       ClassDef<Vector6D>::define("Vector6D")
+          .picklable(serial::save<Vector6D>, serial::load<Vector6D>)
           .doc("Python wrapper for spatial motion vectors (`Vector6D`).")
           .constructor({"x", "y", "z", "w", "v", "u"},
                        [](double x, double y, double z, double w, double v, double u) {

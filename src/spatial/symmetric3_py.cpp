@@ -5,6 +5,7 @@
 #include "module/bindings.hpp"
 #include "python/array.hpp"
 #include "python/class_def.hpp"
+#include "spatial/spatial_serial.hpp"
 #include "spatial/symmetric3.hpp"
 
 namespace kinetra::python {
@@ -12,6 +13,7 @@ namespace kinetra::python {
 Ref symmetric3_class() {
   static ClassDef<Symmetric3>& def =
       ClassDef<Symmetric3>::define("Symmetric3")
+          .picklable(serial::save<Symmetric3>, serial::load<Symmetric3>)
           .constructor({"m11", "m22", "m33", "m12", "m13", "m23"},
                        [](double m11, double m22, double m33, double m12, double m13, double m23) {
                          return Symmetric3(m11, m22, m33, m12, m13, m23);
