@@ -29,7 +29,7 @@ void run_chunks(std::size_t chunks, const std::function<void(std::size_t)>& work
   std::size_t started = 1;
   for (; started < chunks; ++started) {
     try {
-      workers.emplace_back(work, started);
+      workers.emplace_back(std::cref(work), started);
     } catch (const std::system_error&) {
       break;  // no more threads: the calling thread takes the rest
     }

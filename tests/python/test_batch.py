@@ -1,7 +1,6 @@
 """The batch functions: bitwise the single calls row by row whatever the layout and the threads,
 their argument errors, the failing row of aba, and their use from several Python threads."""
 
-import threading
 from concurrent.futures import ThreadPoolExecutor
 
 import numpy as np
@@ -38,7 +37,7 @@ def single_rows(model, q, v, a, frames):
     qdd = [aba(model, data, q[i], v[i], a[i]).to_numpy().ravel() for i in range(len(q))]
     joints, placements = [], []
     for row in q:
-        forward_kinematics(model, data, np.ascontiguousarray(row))
+        forward_kinematics(model, data, row)
         joints.append([p.homogeneous for p in data.oMi])
         placements.append([frame_placement(model, data, f).homogeneous for f in frames])
     return [np.array(x).reshape(len(q), *np.shape(x)[1:]) for x in (joints, placements, tau, qdd)]
@@ -81,11 +80,9 @@ DTYPE = "^Parameter '{}' expected dtype float64, but got {}$"
     ({"q": np.zeros((4, 5))}, ValueError, SHAPE.format("q", "N", 7, "4, 5")),
     ({"q": np.zeros(7)}, ValueError, SHAPE.format("q", "N", 7, "7,")),
     ({"v": np.zeros((3, 5))}, ValueError, SHAPE.format("v", 4, 5, "3, 5")),
-    ({"a": np.zeros((4, 5, 1))}, ValueError, SHAPE.format("a", 4, 5, "4, 5, 1")),
     ({"a": np.zeros((4, 5), np.float32)}, ValueError, DTYPE.format("a", "float32")),
     ({"q": np.zeros((4, 7), ">f8")}, ValueError, DTYPE.format("q", ">f8")),
     ({"q": [[0.0] * 7] * 4}, TypeError, "^argument 'q': 'list' object cannot be converted"),
-    ({"threads": 0}, ValueError, "^threads must be at least 1, got 0$"),
     ({"threads": -3}, ValueError, "^threads must be at least 1, got -3$"),
     ({"threads": 1.5}, TypeError, "^argument 'threads': "),
 ])
@@ -104,10 +101,6 @@ def test_frame_ids_and_keyword_only_threads():
     message = f"^frame_id 99 is out of range: the model has {model.nframes} frames$"
     with pytest.raises(IndexError, match=message):
         frame_placements_batch(model, q, [1, 99])
-    with pytest.raises(OverflowError):
-        frame_placements_batch(model, q, [-1])
-    with pytest.raises(TypeError, match="^argument 'frame_ids': "):
-        frame_placements_batch(model, q, 3)
     with pytest.raises(TypeError, match="takes 2 positional arguments but 3 were given"):
         forward_kinematics_batch(model, q, 2)
     assert frame_placements_batch(model, q, np.array([1, 2])).shape == (2, 2, 4, 4)
@@ -151,16 +144,9 @@ def test_a_mutation_during_a_batch_is_refused():
     model = MixedTree(9, 40).model
     q, v, a = samples(model, 1)
     q, v, a = (np.repeat(x, 60_000, axis=0) for x in (q, v, a))
-    started = threading.Event()
-
-    def batch():
-        started.set()
-        return rnea_batch(model, q, v, a, threads=1)
-
     refusals = 0
     with ThreadPoolExecutor(max_workers=1) as pool:
-        future = pool.submit(batch)
-        started.wait()
+        future = pool.submit(rnea_batch, model, q, v, a, threads=1)
         while not future.done():
             try:
                 model.gravity = model.gravity  # same value: harmless if it lands before the batch
