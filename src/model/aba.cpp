@@ -144,11 +144,10 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
   return {};
 }
 
-Configuration aba_acceleration_pass(const Model& model, Data& data) {
+void aba_acceleration_pass(const Model& model, Data& data, std::span<double> qdd) {
   const auto& joints = model.joint_models();
   const auto& parents = model.joint_parents();
   const auto columns = model.subspace_columns();
-  Configuration qdd = Configuration::zeros(model.nv());
   std::size_t v_offset = 0;
   for (std::size_t i = 0; i < joints.size(); ++i) {
     const std::size_t k = joints[i]->nv();
@@ -156,19 +155,24 @@ Configuration aba_acceleration_pass(const Model& model, Data& data) {
         i == 0 ? Motion{Vector3D::zeros(), -model.gravity()}
                : motion_to_child(data.local_placements[i], data.accelerations[parents[i]]);
     const Motion a_prime = parent_acceleration + data.bias_accelerations[i];
-    double rhs[kMaxDof], x[kMaxDof];
+    double rhs[kMaxDof];
     for (std::size_t c = 0; c < k; ++c)
       rhs[c] = data.u_values[v_offset + c] - dot(a_prime, data.u_columns[v_offset + c]);
     Motion acceleration = a_prime;
     for (std::size_t r = 0; r < k; ++r) {
-      x[r] = 0.0;
-      for (std::size_t c = 0; c < k; ++c) x[r] += data.d_inverse_rows[v_offset + r][c] * rhs[c];
-      acceleration = acceleration + to_motion(columns[v_offset + r]) * x[r];
+      double x = 0.0;
+      for (std::size_t c = 0; c < k; ++c) x += data.d_inverse_rows[v_offset + r][c] * rhs[c];
+      acceleration = acceleration + to_motion(columns[v_offset + r]) * x;
+      qdd[v_offset + r] = x;
     }
     data.accelerations[i] = acceleration;
-    (void)qdd.update_rows(v_offset, std::span<const double>(x, k));
     v_offset += k;
   }
+}
+
+Configuration aba_acceleration_pass(const Model& model, Data& data) {
+  Configuration qdd = Configuration::zeros(model.nv());
+  aba_acceleration_pass(model, data, qdd.as_mut_slice());
   return qdd;
 }
 

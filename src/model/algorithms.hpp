@@ -34,7 +34,9 @@ std::expected<Configuration, ConfigurationError> inverse_dynamics(const Model& m
 // accelerations and the forces the bodies need.
 void rnea_forward_pass(const Model& model, Data& data, std::span<const double> q,
                        std::span<const double> v, std::span<const double> a);
-// Backward, leaves to root: each subtree's force projected on its joint.
+// Backward, leaves to root: each subtree's force projected on its joint, into `tau`
+// (nv entries, every one written), or into a new vector.
+void rnea_backward_pass(const Model& model, Data& data, std::span<double> tau);
 Configuration rnea_backward_pass(const Model& model, Data& data);
 
 // A joint whose articulated inertia along its motion subspace is not positive and
@@ -60,7 +62,9 @@ void aba_velocity_pass(const Model& model, Data& data, std::span<const double> q
 // Pass 2, leaves to root: articulated inertias, bias forces and each joint's factors.
 std::expected<void, SingularJointError> aba_articulated_pass(const Model& model, Data& data,
                                                              std::span<const double> tau);
-// Pass 3, root to leaves: the accelerations.
+// Pass 3, root to leaves: the accelerations, into `qdd` (nv entries, every one written),
+// or into a new vector.
+void aba_acceleration_pass(const Model& model, Data& data, std::span<double> qdd);
 Configuration aba_acceleration_pass(const Model& model, Data& data);
 
 }  // namespace kinetra

@@ -50,25 +50,27 @@ void rnea_forward_pass(const Model& model, Data& data, std::span<const double> q
   }
 }
 
-Configuration rnea_backward_pass(const Model& model, Data& data) {
+void rnea_backward_pass(const Model& model, Data& data, std::span<double> tau) {
   const auto& joints = model.joint_models();
   const auto& parents = model.joint_parents();
   const auto columns = model.subspace_columns();
-  Configuration tau = Configuration::zeros(model.nv());
   std::size_t v_offset = model.nv();
   for (std::size_t j = joints.size(); j-- > 0;) {
     const std::size_t nv = joints[j]->nv();
     v_offset -= nv;
-    double torques[Data::kMaxDof];
     for (std::size_t k = 0; k < nv; ++k) {
-      torques[k] = dot(to_motion(columns[v_offset + k]), data.forces[j]);
+      tau[v_offset + k] = dot(to_motion(columns[v_offset + k]), data.forces[j]);
     }
     if (j > 0) {
       const std::size_t p = parents[j];
       data.forces[p] = data.forces[p] + force_to_parent(data.local_placements[j], data.forces[j]);
     }
-    (void)tau.update_rows(v_offset, std::span<const double>(torques, nv));
   }
+}
+
+Configuration rnea_backward_pass(const Model& model, Data& data) {
+  Configuration tau = Configuration::zeros(model.nv());
+  rnea_backward_pass(model, data, tau.as_mut_slice());
   return tau;
 }
 

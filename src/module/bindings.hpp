@@ -74,6 +74,12 @@ Ref kinetic_energy_function();
 Ref potential_energy_function();
 Ref total_mass_function();
 
+// extensions: batches
+Ref forward_kinematics_batch_function();
+Ref frame_placements_batch_function();
+Ref rnea_batch_function();
+Ref aba_batch_function();
+
 // shapora
 Ref capsule_class();
 Ref cone_class();

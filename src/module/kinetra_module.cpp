@@ -88,6 +88,12 @@ void register_extensions(PyObject* m) {
   register_extension(m, "kinetic_energy", kinetic_energy_function());
   register_extension(m, "potential_energy", potential_energy_function());
   register_extension(m, "total_mass", total_mass_function());
+
+  // Batches.
+  register_extension(m, "forward_kinematics_batch", forward_kinematics_batch_function());
+  register_extension(m, "frame_placements_batch", frame_placements_batch_function());
+  register_extension(m, "rnea_batch", rnea_batch_function());
+  register_extension(m, "aba_batch", aba_batch_function());
 }
 
 Ref build_module() {

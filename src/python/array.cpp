@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "python/errors.hpp"
 
@@ -31,6 +32,35 @@ NdArrayView load_array(PyObject* object, int dims) {
   }
   raise(PyExc_TypeError,
         "'" + type_name(object) + "' object cannot be converted to 'PyArray<T, D>'");
+}
+
+AnyArray load_any_array(PyObject* object) {
+  if (!PyArray_Check(object)) {
+    raise(PyExc_TypeError,
+          "'" + type_name(object) + "' object cannot be converted to 'PyArray<T, D>'");
+  }
+  auto* array = reinterpret_cast<PyArrayObject*>(object);
+  const bool float64 = PyArray_TYPE(array) == NPY_DOUBLE && PyArray_ISNOTSWAPPED(array);
+  const auto* shape = reinterpret_cast<const std::ptrdiff_t*>(PyArray_DIMS(array));
+  const auto* strides = reinterpret_cast<const std::ptrdiff_t*>(PyArray_STRIDES(array));
+  const auto ndim = static_cast<std::size_t>(PyArray_NDIM(array));
+  return AnyArray(Ref::borrow(object),
+                  NdArrayView(PyArray_BYTES(array), {shape, ndim}, {strides, ndim}), float64);
+}
+
+std::string AnyArray::dtype_name() const {
+  const Ref text = checked(PyObject_Str(
+      reinterpret_cast<PyObject*>(PyArray_DESCR(reinterpret_cast<PyArrayObject*>(array_.get())))));
+  const char* utf8 = PyUnicode_AsUTF8(text.get());
+  if (utf8 == nullptr) throw_python_error();
+  return utf8;
+}
+
+NewArray new_array(std::span<const std::size_t> shape) {
+  std::vector<npy_intp> dims(shape.begin(), shape.end());
+  Ref array = checked(PyArray_SimpleNew(static_cast<int>(dims.size()), dims.data(), NPY_DOUBLE));
+  auto* data = static_cast<double*>(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array.get())));
+  return {std::move(array), data};
 }
 
 Ref new_vector(std::span<const double> values) {

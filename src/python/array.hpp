@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <span>
+#include <string>
 
 #include "python/array_view.hpp"
 #include "python/ref.hpp"
@@ -31,6 +32,29 @@ using Array1 = NumpyArray<1>;
 using Array2 = NumpyArray<2>;
 using ArrayN = NumpyArray<0>;
 
+// An ndarray argument of any dtype and dimension, for functions that check the dtype
+// and shape themselves and name what they expected. view() gives the shape and
+// strides; its elements may be read only when float64() is true.
+class AnyArray {
+ public:
+  AnyArray() = default;
+  AnyArray(Ref array, NdArrayView view, bool float64)
+      : array_(std::move(array)), view_(view), float64_(float64) {}
+  const NdArrayView& view() const { return view_; }
+  // Native-order float64 elements.
+  bool float64() const { return float64_; }
+  // The dtype as NumPy writes it: "int64", ">f8".
+  std::string dtype_name() const;
+
+ private:
+  Ref array_;
+  NdArrayView view_{nullptr, {}, {}};
+  bool float64_ = false;
+};
+
+// Any ndarray; otherwise TypeError "'{type}' object cannot be converted to 'PyArray<T, D>'".
+AnyArray load_any_array(PyObject* object);
+
 // Checks `object` is a native-order float64 ndarray with `dims` dimensions (any when
 // 0); otherwise sets TypeError "'{type}' object cannot be converted to 'PyArray<T, D>'"
 // and throws PythonError.
@@ -51,6 +75,14 @@ Ref new_vector(std::span<const float> values);  // dtype float32
 // `order` chooses the memory layout of the result.
 Ref new_matrix(std::size_t rows, std::size_t cols, std::span<const double> values,
                MemoryOrder order = MemoryOrder::RowMajor);
+
+// A new C-contiguous float64 array of this shape, left uninitialised, and its first
+// element: the caller fills every entry before Python sees the array.
+struct NewArray {
+  Ref array;
+  double* data;
+};
+NewArray new_array(std::span<const std::size_t> shape);
 
 // NumPy's boolean scalar type.
 bool is_numpy_bool(PyObject* object);

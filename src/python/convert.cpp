@@ -26,18 +26,40 @@ std::size_t to_usize(PyObject* object) {
   return value;
 }
 
-std::vector<double> to_f64_sequence(PyObject* object) {
+std::int64_t to_i64(PyObject* object) {
+  static_assert(sizeof(long long) == sizeof(std::int64_t));
+  Ref index = checked(PyNumber_Index(object));
+  const long long value = PyLong_AsLongLong(index.get());  // OverflowError past 64 bits
+  if (value == -1 && PyErr_Occurred()) throw PythonError{};
+  return value;
+}
+
+namespace {
+
+// Every item of a sequence (not str) converted by `convert`.
+template <class T, class Convert>
+std::vector<T> to_sequence(PyObject* object, Convert convert) {
   if (PyUnicode_Check(object) || !PySequence_Check(object))
     raise_cannot_convert(object, "Sequence");
   const Py_ssize_t size = PySequence_Size(object);
   if (size < 0) throw PythonError{};
-  std::vector<double> values;
+  std::vector<T> values;
   values.reserve(static_cast<std::size_t>(size));
   for (Py_ssize_t i = 0; i < size; ++i) {
     const Ref item = checked(PySequence_GetItem(object, i));
-    values.push_back(to_f64(item.get()));
+    values.push_back(convert(item.get()));
   }
   return values;
+}
+
+}  // namespace
+
+std::vector<double> to_f64_sequence(PyObject* object) {
+  return to_sequence<double>(object, to_f64);
+}
+
+std::vector<std::size_t> to_usize_sequence(PyObject* object) {
+  return to_sequence<std::size_t>(object, to_usize);
 }
 
 std::string to_string(PyObject* object) {

@@ -2,13 +2,15 @@
 
 // Argument converters (Python object -> core value) and result converters
 // (core value -> new Python object). The converter of a parameter is chosen from
-// its C++ type: double, std::size_t, std::string, bool, NumPy arrays, std::optional
+// its C++ type: double, std::size_t, std::int64_t, std::string, bool, NumPy arrays
+// (AnyArray: any dtype), sequences of float or int (std::vector), std::optional
 // of those (None counts as absent), PyObject* (as given), and every other class
 // type is a wrapper class: `const T&` claims the object shared, `T&` exclusively,
 // `T` copies the value under a shared claim.
 
 #include <concepts>
 #include <cstddef>
+#include <cstdint>
 #include <expected>
 #include <optional>
 #include <span>
@@ -31,6 +33,8 @@ template <>
 struct is_builtin_argument<std::string> : std::true_type {};
 template <int D>
 struct is_builtin_argument<NumpyArray<D>> : std::true_type {};
+template <>
+struct is_builtin_argument<AnyArray> : std::true_type {};
 template <class T>
 struct is_builtin_argument<std::optional<T>> : std::true_type {};
 template <>
@@ -50,6 +54,7 @@ concept Wrapped = (std::is_class_v<T> || std::is_enum_v<T>) && !is_builtin_argum
 
 double to_f64(PyObject* object);
 std::size_t to_usize(PyObject* object);
+std::int64_t to_i64(PyObject* object);
 std::string to_string(PyObject* object);
 bool to_bool(PyObject* object);
 
@@ -72,6 +77,13 @@ struct Arg<std::size_t> {
 };
 
 template <>
+struct Arg<std::int64_t> {
+  std::int64_t value = 0;
+  void load(PyObject* object) { value = to_i64(object); }
+  std::int64_t get() const { return value; }
+};
+
+template <>
 struct Arg<bool> {
   bool value = false;
   void load(PyObject* object) { value = to_bool(object); }
@@ -90,6 +102,13 @@ struct Arg<NumpyArray<D>> {
   NumpyArray<D> value;
   void load(PyObject* object) { value = to_numpy_array<D>(object); }
   const NumpyArray<D>& get() const { return value; }
+};
+
+template <>
+struct Arg<AnyArray> {
+  AnyArray value;
+  void load(PyObject* object) { value = load_any_array(object); }
+  const AnyArray& get() const { return value; }
 };
 
 template <>
@@ -121,6 +140,16 @@ struct Arg<std::vector<double>> {
   std::vector<double> value;
   void load(PyObject* object) { value = to_f64_sequence(object); }
   std::vector<double>& get() { return value; }
+};
+
+// Any sequence except str, every item converted to usize.
+std::vector<std::size_t> to_usize_sequence(PyObject* object);
+
+template <>
+struct Arg<std::vector<std::size_t>> {
+  std::vector<std::size_t> value;
+  void load(PyObject* object) { value = to_usize_sequence(object); }
+  std::vector<std::size_t>& get() { return value; }
 };
 
 // A tuple of exactly sizeof...(Ts) items, each converted by its own rule.

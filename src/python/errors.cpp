@@ -76,6 +76,19 @@ void prefix_type_error(const char* name) {
   PyErr_SetRaisedException(error);        // steals error
 }
 
+void throw_with_note(const std::string& note) {
+  PyObject* error = PyErr_GetRaisedException();
+  if (error == nullptr) throw_python_error();
+  PyObject* result = PyObject_CallMethod(error, "add_note", "s", note.c_str());
+  if (result == nullptr) {
+    Py_DECREF(error);  // the failure of add_note is now the pending exception
+    throw PythonError{};
+  }
+  Py_DECREF(result);
+  PyErr_SetRaisedException(error);  // steals error
+  throw PythonError{};
+}
+
 std::string type_name(PyObject* object) {
   PyObject* name = PyType_GetQualName(Py_TYPE(object));
   if (name == nullptr) {

@@ -49,6 +49,10 @@ R guarded(R failure, F&& f) noexcept {
 // original as its __cause__; other exceptions are left as they are.
 void prefix_type_error(const char* name);
 
+// Adds `note` to the pending exception (BaseException.add_note) and throws PythonError.
+// Call with an exception set; a failure to add the note replaces it.
+[[noreturn]] void throw_with_note(const std::string& note);
+
 // The qualified name of an object's type, for messages ("list", "ndarray").
 std::string type_name(PyObject* object);
 
