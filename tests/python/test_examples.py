@@ -9,6 +9,7 @@ import kinetra
 from conftest import ROOT
 
 sys.path.insert(0, str(ROOT / "examples"))
+import dataset_dask  # noqa: E402
 import falling_robot  # noqa: E402
 import inverse_kinematics  # noqa: E402
 
@@ -46,3 +47,18 @@ def test_falling_robot_conserves_energy_and_momentum_and_draws_them(tmp_path):
     momentum = falling_robot.spatial_momentum(model, data, q, v)
     com_velocity = kinetra.jacobian_center_of_mass(model, data, q) @ v
     np.testing.assert_allclose(momentum[3:], kinetra.total_mass(model) * com_velocity, atol=1e-12)
+
+
+def test_dask_dataset_matches_single_calls():
+    pytest.importorskip("distributed", reason="the example needs Dask distributed (the examples extra)")
+    result = dataset_dask.main(["--samples", "2500", "--chunk", "1000", "--workers", "2", "--check", "40"])
+    assert result["samples"] == 2500 and result["difference"] == 0.0
+
+
+def test_dask_states_cover_every_joint_kind():
+    model = dataset_dask.load_arm()
+    q, v, a = dataset_dask.random_states(model, 7, 500)
+    assert q.shape == (500, model.nq) and v.shape == a.shape == (500, model.nv)
+    inside = (model.lower_limits <= q) & (q <= model.upper_limits)
+    assert inside.all()
+    np.testing.assert_allclose(kinetra.normalize(model, q[0]), q[0], rtol=0, atol=1e-15)
