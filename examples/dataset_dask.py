@@ -12,30 +12,12 @@ the rows against single `rnea` calls.
 """
 
 import argparse
-import os
-import pathlib
 import time
 
 import numpy as np
 
 import kinetra
-
-ROBOT = pathlib.Path(__file__).resolve().parent / "robot"
-
-
-def load_arm():
-    """The shipped arm; its "package://kinetra_demo/..." meshes resolve through
-    ROS_PACKAGE_PATH, set for the load only."""
-    saved = os.environ.get("ROS_PACKAGE_PATH")
-    os.environ["ROS_PACKAGE_PATH"] = str(ROBOT / "kinetra_demo")
-    try:
-        model, _, _ = kinetra.build_models_from_urdf(str(ROBOT / "arm.urdf"), str(ROBOT))
-    finally:
-        if saved is None:
-            del os.environ["ROS_PACKAGE_PATH"]
-        else:
-            os.environ["ROS_PACKAGE_PATH"] = saved
-    return model
+from inverse_kinematics import load_arm
 
 
 def random_states(model, seed, n):
