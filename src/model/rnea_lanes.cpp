@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/panic.hpp"
+#include "joint/prismatic.hpp"
 #include "joint/revolute.hpp"
 
 namespace kinetra {
@@ -179,10 +180,28 @@ LANE_INLINE void turn(const Vector3D& k, const Lanes& angle, LanePlacement& out)
   out.p = {};
 }
 
+// translation_motion(axis, distance) lane by lane.
+LANE_INLINE void slide(const Vector3D& axis, const Lanes& distance, LanePlacement& out) {
+  for (std::size_t e = 0; e < 9; ++e) out.r[e] = Lanes{} + (e % 4 == 0 ? 1.0 : 0.0);
+  for (std::size_t i = 0; i < 3; ++i) out.p[i] = axis[i] * distance;
+}
+
+// A placement put into one lane.
+void put(const SE3& m, std::size_t lane, LanePlacement& out) {
+  const auto& r = m.rotation().column_major();
+  for (std::size_t k = 0; k < 9; ++k) out.r[k][lane] = r[k];
+  for (std::size_t k = 0; k < 3; ++k) out.p[k][lane] = m.translation()[k];
+}
+
+// How a joint's motion is found for a block of rows: turned or slid in lanes, the same
+// for every row (no coordinates: found once), or the joint's own transform row by row.
+enum class MotionKind { revolute, prismatic, constant, own };
+
 // What the passes read of a joint, looked up once per batch.
 struct LaneJoint {
   const JointModel* model;
-  const Vector3D* revolute_axis;  // a revolute joint's unit axis: turned in lanes
+  MotionKind kind;
+  const Vector3D* axis;  // revolute: the unit axis; prismatic: the axis as given
   std::size_t parent, q_offset, nq, v_offset, nv;
 };
 
@@ -199,25 +218,31 @@ struct RneaLanes::State {
 
 namespace {
 
-// The joints' motions: a revolute joint's in lanes, any other by its own (scalar)
-// transform, lane by lane. Then the speeds and accelerations, coordinate by coordinate.
+// The joints' motions for the rows' q, then the speeds and accelerations, coordinate by
+// coordinate.
 LANE_INLINE void load_rows(RneaLanes::State& s, std::size_t nq, std::size_t nv,
                            std::span<const double> q, std::span<const double> v,
                            std::span<const double> a) {
   for (std::size_t i = 0; i < s.joints.size(); ++i) {
     const LaneJoint& joint = s.joints[i];
     LanePlacement& motion = s.motions[i];
-    if (joint.revolute_axis) {
-      Lanes angle;
-      gather(&q[joint.q_offset], nq, angle);
-      turn(*joint.revolute_axis, angle, motion);
-      continue;
-    }
-    for (std::size_t l = 0; l < kLanes; ++l) {
-      const SE3 m = joint.model->transform(q.subspan(l * nq + joint.q_offset, joint.nq));
-      const auto& r = m.rotation().column_major();
-      for (std::size_t k = 0; k < 9; ++k) motion.r[k][l] = r[k];
-      for (std::size_t k = 0; k < 3; ++k) motion.p[k][l] = m.translation()[k];
+    Lanes x;
+    switch (joint.kind) {
+      case MotionKind::revolute:
+        gather(&q[joint.q_offset], nq, x);
+        turn(*joint.axis, x, motion);
+        break;
+      case MotionKind::prismatic:
+        gather(&q[joint.q_offset], nq, x);
+        slide(*joint.axis, x, motion);
+        break;
+      case MotionKind::constant:
+        break;
+      case MotionKind::own:
+        for (std::size_t l = 0; l < kLanes; ++l) {
+          put(joint.model->transform(q.subspan(l * nq + joint.q_offset, joint.nq)), l, motion);
+        }
+        break;
     }
   }
   for (std::size_t k = 0; k < nv; ++k) {
@@ -242,7 +267,7 @@ LANE_INLINE void load_rows(RneaLanes::State& s, std::size_t nq, std::size_t nv,
   for (std::size_t i = 0; i < njoints; ++i) {
     const LaneJoint& joint = s.joints[i];
     const auto joint_columns = columns.subspan(joint.v_offset, joint.nv);
-    const LaneCoordinate* coordinates = &s.coordinates[joint.v_offset];
+    const LaneCoordinate* coordinates = s.coordinates.data() + joint.v_offset;
     const LaneMotion vj = subspace_motion(joint_columns, coordinates, &LaneCoordinate::v);
     const LaneMotion aj = subspace_motion(joint_columns, coordinates, &LaneCoordinate::a);
     LanePlacement& pMi = s.placements[i];
@@ -293,10 +318,19 @@ RneaLanes::RneaLanes(const Model& model) : state_(std::make_unique<State>()) {
   std::size_t q_offset = 0, v_offset = 0;
   for (std::size_t i = 0; i < njoints; ++i) {
     const JointModel& joint = *model.joint_models()[i];
-    const Vector3D* revolute_axis =
-        dynamic_cast<const JointModelRevolute*>(&joint) ? joint.unit_rotation_axis() : nullptr;
-    state_->joints.push_back({&joint, revolute_axis, model.joint_parents()[i], q_offset, joint.nq(),
-                              v_offset, joint.nv()});
+    MotionKind kind = MotionKind::own;
+    const Vector3D* axis = nullptr;
+    if (dynamic_cast<const JointModelRevolute*>(&joint)) {
+      kind = MotionKind::revolute;
+      axis = joint.unit_rotation_axis();
+    } else if (const auto* prismatic = dynamic_cast<const JointModelPrismatic*>(&joint)) {
+      kind = MotionKind::prismatic;
+      axis = &prismatic->axis;
+    } else if (joint.nq() == 0) {
+      kind = MotionKind::constant;
+    }
+    state_->joints.push_back(
+        {&joint, kind, axis, model.joint_parents()[i], q_offset, joint.nq(), v_offset, joint.nv()});
     q_offset += joint.nq();
     v_offset += joint.nv();
   }
@@ -308,6 +342,12 @@ RneaLanes::RneaLanes(const Model& model) : state_(std::make_unique<State>()) {
     state_->bodies.push_back(body);
   }
   state_->motions.resize(njoints);
+  for (std::size_t i = 0; i < njoints; ++i) {
+    const LaneJoint& joint = state_->joints[i];
+    if (joint.kind != MotionKind::constant) continue;
+    const SE3 motion = joint.model->transform({});
+    for (std::size_t l = 0; l < kLanes; ++l) put(motion, l, state_->motions[i]);
+  }
   state_->placements.resize(njoints);
   state_->velocities.resize(njoints);
   state_->accelerations.resize(njoints);
