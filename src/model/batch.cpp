@@ -6,6 +6,7 @@
 
 #include "base/panic.hpp"
 #include "model/frame_kinematics.hpp"
+#include "model/rnea_lanes.hpp"
 
 namespace kinetra {
 
@@ -66,6 +67,13 @@ void check_size(std::span<const double> values, std::size_t expected) {
 struct NoFailure {};
 using RowDone = std::expected<void, NoFailure>;
 
+// A worker of rnea_batch: the lanes for full blocks of rows, a Data for the rest.
+struct RneaWorkspace {
+  explicit RneaWorkspace(const Model& model) : data(model), lanes(model) {}
+  Data data;
+  RneaLanes lanes;
+};
+
 // Forward kinematics for row i of q; its size was checked with the batch.
 void place_joints(const Model& model, Data& data, std::span<const double> q, std::size_t i) {
   (void)forward_kinematics(model, data, row_of(q, model.nq(), i));
@@ -116,11 +124,25 @@ void rnea_batch(const Model& model, std::size_t rows, std::span<const double> q,
   check_size(v, rows * nv);
   check_size(a, rows * nv);
   check_size(tau, rows * nv);
-  (void)for_each_row<NoFailure>(model, rows, threads, [&](Data& data, std::size_t i) -> RowDone {
-    rnea_forward_pass(model, data, row_of(q, nq, i), row_of(v, nv, i), row_of(a, nv, i));
-    rnea_backward_pass(model, data, row_of(tau, nv, i));
-    return {};
-  });
+  // The workers take blocks of kLanes rows; a block that is not full (the last one) runs
+  // row by row through the single call's passes.
+  const std::size_t blocks = (rows + kLanes - 1) / kLanes;
+  (void)for_each_row<NoFailure, RneaWorkspace>(
+      model, blocks, threads, [&](RneaWorkspace& workspace, std::size_t block) -> RowDone {
+        const std::size_t begin = block * kLanes, end = std::min(rows, begin + kLanes);
+        if (end - begin == kLanes) {
+          workspace.lanes.run(
+              model, q.subspan(begin * nq, kLanes * nq), v.subspan(begin * nv, kLanes * nv),
+              a.subspan(begin * nv, kLanes * nv), tau.subspan(begin * nv, kLanes * nv));
+          return {};
+        }
+        for (std::size_t i = begin; i < end; ++i) {
+          rnea_forward_pass(model, workspace.data, row_of(q, nq, i), row_of(v, nv, i),
+                            row_of(a, nv, i));
+          rnea_backward_pass(model, workspace.data, row_of(tau, nv, i));
+        }
+        return {};
+      });
 }
 
 std::expected<void, RowFailure<SingularJointError>> aba_batch(

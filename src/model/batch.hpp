@@ -45,13 +45,13 @@ struct RowFailure {
   E error;
 };
 
-// Runs row(data, i) -> std::expected<void, E> for every row i < rows over the chunks of
-// split_rows, each worker with its own Data(model). Reports the failure of the
-// smallest failing row whatever the timing: a worker visits its rows in order and stops
-// at the first row past the smallest failure known so far. An exception thrown by a
-// row (or by a worker's Data) counts as that row's failure and is rethrown here, after
-// every worker has finished, when its row is the smallest one.
-template <class E, class RowFunction>
+// Runs row(workspace, i) -> std::expected<void, E> for every row i < rows over the chunks
+// of split_rows, each worker with its own Workspace(model) (a Data unless given). Reports the
+// failure of the smallest failing row whatever the timing: a worker visits its rows in order and
+// stops at the first row past the smallest failure known so far. An exception thrown by a row (or
+// by a worker's workspace) counts as that row's failure and is rethrown here, after every worker
+// has finished, when its row is the smallest one.
+template <class E, class Workspace = Data, class RowFunction>
 std::expected<void, RowFailure<E>> for_each_row(const Model& model, std::size_t rows,
                                                 std::size_t threads, const RowFunction& row) {
   struct Outcome {
@@ -65,9 +65,9 @@ std::expected<void, RowFailure<E>> for_each_row(const Model& model, std::size_t 
   run_chunks(chunks.size(), [&](std::size_t c) {
     std::size_t i = chunks[c].begin;
     try {
-      Data data(model);
+      Workspace workspace(model);
       for (; i < chunks[c].end && i < first_failure.load(std::memory_order_relaxed); ++i) {
-        auto done = row(data, i);
+        auto done = row(workspace, i);
         if (!done) {
           outcomes[c].emplace(Outcome{i, std::move(done.error()), nullptr});
           break;

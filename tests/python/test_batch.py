@@ -43,12 +43,14 @@ def single_rows(model, q, v, a, frames):
     return [np.array(x).reshape(len(q), *np.shape(x)[1:]) for x in (joints, placements, tau, qdd)]
 
 
+# rnea_batch runs full blocks of rows side by side and the rest row by row: the row counts give
+# a lone partial block, full blocks followed by a partial one, and workers ending on either.
 @pytest.mark.parametrize("floating", [False, True])
-@pytest.mark.parametrize("threads", [1, 2, 3])
+@pytest.mark.parametrize("threads, rows", [(1, 3), (1, 13), (2, 13), (3, 19)])
 @pytest.mark.parametrize("layout", ["fortran", "reversed", "every_other_column"])
-def test_rows_are_bitwise_the_single_calls(floating, threads, layout):
+def test_rows_are_bitwise_the_single_calls(floating, threads, rows, layout):
     model = MixedTree(11, 7, chain=False, floating=floating).model
-    q, v, a = samples(model, 8)
+    q, v, a = samples(model, rows)
     frames = [model.nframes - 1, 0, 3, 3]
     expected = single_rows(model, q, v, a, frames)
     q, v, a = (strided(x, layout) for x in (q, v, a))
