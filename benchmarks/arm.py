@@ -1,8 +1,13 @@
 """A 7-DoF arm with the kinematic layout of a common collaborative arm, and chains,
-built through the public API for the benchmarks."""
+built through the public API for the benchmarks; URDF models without their geometry."""
+
+import pathlib
+import tempfile
+import xml.etree.ElementTree as ET
 
 import numpy as np
 
+import kinetra
 from kinetra import Frame, FrameType, Inertia, JointModelRZ, Model, SE3
 
 
@@ -41,3 +46,16 @@ def chain(n):
         model.add_joint(i - 1, JointModelRZ(), step, f"joint{i}")
         model.add_frame(Frame(f"link{i}", i, 0, SE3.Identity(), FrameType.Body, body), True)
     return model
+
+
+def without_geometry(path, **keywords):
+    """The model of a URDF with its visual and collision elements removed (its meshes are
+    not needed for dynamics); `keywords` go to build_models_from_urdf."""
+    tree = ET.parse(path)
+    for link in tree.getroot().iter("link"):
+        for element in [e for e in link if e.tag in ("visual", "collision")]:
+            link.remove(element)
+    with tempfile.TemporaryDirectory() as directory:
+        copy = pathlib.Path(directory) / "robot.urdf"
+        tree.write(copy)
+        return kinetra.build_models_from_urdf(copy.as_posix(), **keywords)[0]

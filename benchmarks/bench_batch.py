@@ -6,13 +6,12 @@ workers are >= 1.8x as fast as one (medians). Run with `make bench`."""
 import os
 import pathlib
 import statistics
-import tempfile
 import time
-import xml.etree.ElementTree as ET
 
 import numpy as np
 
 import kinetra
+from arm import without_geometry
 from bench_algorithms import median_us
 
 ROOT = pathlib.Path(__file__).resolve().parents[1]
@@ -20,19 +19,6 @@ PANDA = ROOT.parent / "shared" / "robots" / "panda.urdf"
 ARM = ROOT / "examples" / "robot" / "arm.urdf"
 ROWS = 100_000
 RATIO_TARGET, SPEEDUP_TARGET = 0.5, 1.8
-
-
-def without_geometry(path):
-    """The model of a URDF with its visual and collision elements removed (its meshes are
-    not needed for dynamics)."""
-    tree = ET.parse(path)
-    for link in tree.getroot().iter("link"):
-        for element in [e for e in link if e.tag in ("visual", "collision")]:
-            link.remove(element)
-    with tempfile.TemporaryDirectory() as directory:
-        copy = pathlib.Path(directory) / "robot.urdf"
-        tree.write(copy)
-        return kinetra.build_models_from_urdf(copy.as_posix())[0]
 
 
 def batch_ns(model, q, v, a, threads, repeat=7):

@@ -3,12 +3,11 @@ the shared robot collection on a free-flyer root joint (targets: rnea <= 2 us,
 aba <= 4 us, median). Run with `make bench`."""
 
 import pathlib
-import tempfile
-import xml.etree.ElementTree as ET
 
 import numpy as np
 
 import kinetra
+from arm import without_geometry
 from bench_algorithms import median_us
 
 SOLO = pathlib.Path(__file__).resolve().parents[2] / "shared" / "robots" / "solo12.urdf"
@@ -17,14 +16,7 @@ TARGETS = {"rnea": 2.0, "aba": 4.0}
 
 def floating_solo():
     """solo12 without its geometry (its meshes are not shipped), on a free flyer."""
-    tree = ET.parse(SOLO)
-    for link in tree.getroot().iter("link"):
-        for element in [e for e in link if e.tag in ("visual", "collision")]:
-            link.remove(element)
-    with tempfile.TemporaryDirectory() as directory:
-        path = pathlib.Path(directory) / "solo12.urdf"
-        tree.write(path)
-        return kinetra.build_models_from_urdf(path.as_posix(), root_joint=kinetra.JointModelFreeFlyer())[0]
+    return without_geometry(SOLO, root_joint=kinetra.JointModelFreeFlyer())
 
 
 def main():
