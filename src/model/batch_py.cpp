@@ -54,13 +54,17 @@ std::size_t batch_rows(const char* name, const AnyArray& array, std::size_t widt
   return static_cast<std::size_t>(view.dim(0));
 }
 
-// None: one worker per core.
+// More workers than this only cost thread starts: the results are the same bits.
+constexpr std::int64_t kMaxWorkers = 256;
+
+// None: one worker per core. At most kMaxWorkers, so that a huge count cannot start a
+// thread per row.
 std::size_t worker_count(std::optional<std::int64_t> threads) {
   if (!threads) return std::max(1u, std::thread::hardware_concurrency());
   if (*threads < 1) {
     raise(PyExc_ValueError, "threads must be at least 1, got " + std::to_string(*threads));
   }
-  return static_cast<std::size_t>(*threads);
+  return static_cast<std::size_t>(std::min(*threads, kMaxWorkers));
 }
 
 std::span<double> filled(const NewArray& result, std::size_t size) { return {result.data, size}; }
@@ -73,7 +77,8 @@ std::span<double> filled(const NewArray& result, std::size_t size) { return {res
 
 constexpr const char* kBatchDoc =
     " Each row of the 2-D float64 arrays is one sample (any memory layout). The rows are "
-    "split over `threads` worker threads (default: one per core), computed without the "
+    "split over `threads` worker threads (default: one per core; at most 256), computed without "
+    "the "
     "interpreter lock; the results are bitwise those of the single call row by row. The model "
     "cannot be changed while the batch runs.";
 
