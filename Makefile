@@ -7,9 +7,10 @@ PIP       := $(PY) -m pip --disable-pip-version-check -q
 CPP_BUILD := build/cpp
 SYS_PACKAGES := libgtest-dev libexpat1-dev
 # Everything the build reads; the extension is rebuilt (incrementally) when any of it changes.
-SOURCES := $(shell find src -name '*.cpp' -o -name '*.hpp' 2>/dev/null) CMakeLists.txt pyproject.toml
+SOURCES := $(shell find src -name '*.cpp' -o -name '*.hpp' 2>/dev/null) $(wildcard stubs/kinetra-stubs/*) \
+  CMakeLists.txt pyproject.toml
 
-.PHONY: all demo test test-python test-cpp bench build sysdeps clean format format-check lint sanitize fuzz
+.PHONY: all demo test test-python test-cpp typecheck bench build sysdeps clean format format-check lint sanitize fuzz
 
 all: build
 
@@ -62,7 +63,13 @@ test-cpp: $(CPP_BUILD)/build.ninja sysdeps
 test-python: build test-cpp
 	KINETRA_PROBE_DIR=$(abspath $(CPP_BUILD)) $(PY) -m pytest -q
 
-test: test-python
+# The installed type stubs against the module and its submodule shapora (mypy's stubtest;
+# the allowlist comments each entry), and the examples type-checked against the stubs.
+typecheck: build
+	$(PY) -m mypy.stubtest kinetra --allowlist stubs/stubtest-allowlist.txt
+	$(PY) -m mypy
+
+test: test-python typecheck
 
 demo: build
 	$(PY) examples/demo.py
@@ -114,7 +121,7 @@ fuzz: $(VENV)/.ready sysdeps
 
 # C++ sources for the formatter; Python sources for the linter.
 CXX_SOURCES = $(shell find src tests benchmarks -name '*.cpp' -o -name '*.hpp' -o -name '*.h')
-PY_DIRS := tests benchmarks examples tools
+PY_DIRS := tests benchmarks examples tools stubs
 
 format: $(VENV)/.dev
 	$(VENV)/bin/clang-format -i $(CXX_SOURCES)
