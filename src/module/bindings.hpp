@@ -44,6 +44,7 @@ Ref geometry_data_class();
 
 // urdf
 Ref build_models_from_urdf_function();
+Ref build_models_from_xml_function();  // an extension
 
 // extensions: joints and models
 Ref joint_model_revolute_function();

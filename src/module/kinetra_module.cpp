@@ -76,6 +76,9 @@ void register_extensions(PyObject* m) {
   register_extension(m, "interpolate", interpolate_function());
   register_extension(m, "normalize", normalize_function());
 
+  // URDF.
+  register_extension(m, "build_models_from_xml", build_models_from_xml_function());
+
   // Kinematics.
   register_extension(m, "update_frame_placements", update_frame_placements_function());
   register_extension(m, "frame_placement", frame_placement_function());

@@ -70,6 +70,28 @@ std::string to_string(PyObject* object) {
   return std::string(utf8, static_cast<std::size_t>(size));
 }
 
+std::string to_path(PyObject* object) {
+  if (PyUnicode_Check(object)) return to_string(object);
+  Ref path = Ref::steal(PyOS_FSPath(object));
+  if (!path) {
+    if (!PyErr_ExceptionMatches(PyExc_TypeError)) throw PythonError{};
+    PyErr_Clear();
+    try {
+      raise_cannot_convert(object, "PyString");
+    } catch (const PythonError&) {
+      throw_with_note("a path is a str, a bytes or an os.PathLike object");
+    }
+  }
+  if (!PyBytes_Check(path.get())) return to_string(path.get());
+  char* bytes = nullptr;
+  Py_ssize_t size = 0;
+  checked(PyBytes_AsStringAndSize(path.get(), &bytes, &size));
+  if (!Ref::steal(PyUnicode_DecodeUTF8(bytes, size, "strict"))) {
+    throw_with_note("a bytes path must be UTF-8, like every name the module reads");
+  }
+  return std::string(bytes, static_cast<std::size_t>(size));
+}
+
 bool to_bool(PyObject* object) {
   if (PyBool_Check(object)) return object == Py_True;
   if (is_numpy_bool(object)) {

@@ -2,7 +2,8 @@
 
 // Argument converters (Python object -> core value) and result converters
 // (core value -> new Python object). The converter of a parameter is chosen from
-// its C++ type: double, std::size_t, std::int64_t, std::string, bool, NumPy arrays
+// its C++ type: double, std::size_t, std::int64_t, std::string, bool, FilePath,
+// Flag<default> (a bool that may be left out), NumPy arrays
 // (AnyArray: any dtype), sequences of float or int (std::vector), std::optional
 // of those (None counts as absent), PyObject* (as given), and every other class
 // type is a wrapper class: `const T&` claims the object shared, `T&` exclusively,
@@ -27,10 +28,27 @@ namespace kinetra::python {
 // The positional arguments of a "*args" parameter, as given.
 using VarArgs = std::span<PyObject* const>;
 
+// A file-system path: a str, or what os.fspath makes of the object (os.PathLike, bytes).
+// Bytes must be UTF-8 like every text the module reads (UnicodeDecodeError otherwise);
+// any other object is the str converter's TypeError with a note saying what is accepted.
+struct FilePath {
+  std::string value;
+};
+
+// A bool parameter written "name=True" or "name=False": left out, it is `Default`.
+template <bool Default>
+struct Flag {
+  bool value = Default;
+};
+
 template <class T>
 struct is_builtin_argument : std::false_type {};
 template <>
 struct is_builtin_argument<std::string> : std::true_type {};
+template <>
+struct is_builtin_argument<FilePath> : std::true_type {};
+template <bool D>
+struct is_builtin_argument<Flag<D>> : std::true_type {};
 template <int D>
 struct is_builtin_argument<NumpyArray<D>> : std::true_type {};
 template <>
@@ -56,6 +74,7 @@ double to_f64(PyObject* object);
 std::size_t to_usize(PyObject* object);
 std::int64_t to_i64(PyObject* object);
 std::string to_string(PyObject* object);
+std::string to_path(PyObject* object);
 bool to_bool(PyObject* object);
 
 // Holders: load() converts (and claims), get() hands the value to the callable.
@@ -95,6 +114,22 @@ struct Arg<std::string> {
   std::string value;
   void load(PyObject* object) { value = to_string(object); }
   std::string& get() { return value; }
+};
+
+template <>
+struct Arg<FilePath> {
+  FilePath value;
+  void load(PyObject* object) { value.value = to_path(object); }
+  FilePath& get() { return value; }
+};
+
+template <bool D>
+struct Arg<Flag<D>> {
+  Flag<D> value;
+  void load(PyObject* object) {
+    if (object != nullptr) value.value = to_bool(object);
+  }
+  Flag<D> get() const { return value; }
 };
 
 template <int D>

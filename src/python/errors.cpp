@@ -72,35 +72,40 @@ void prefix_type_error(const char* name) {
     Py_DECREF(original);
     return;
   }
-  // Notes that explain the original (what was expected) stay visible on the new error.
+  // Notes added where the conversion failed stay with the message they explain.
   PyObject* notes = PyObject_GetAttrString(original, "__notes__");
   if (notes == nullptr) {
-    PyErr_Clear();  // no notes
+    PyErr_Clear();
   } else {
     PyObject* copy = PySequence_List(notes);
     Py_DECREF(notes);
-    if (copy == nullptr || PyObject_SetAttrString(error, "__notes__", copy) < 0) {
-      Py_XDECREF(copy);
+    const int status = copy == nullptr ? -1 : PyObject_SetAttrString(error, "__notes__", copy);
+    Py_XDECREF(copy);
+    if (status < 0) {
       Py_DECREF(error);
       Py_DECREF(original);
-      return;  // that failure is now the pending exception
+      return;
     }
-    Py_DECREF(copy);
   }
   PyException_SetCause(error, original);  // steals original
   PyErr_SetRaisedException(error);        // steals error
 }
 
-void throw_with_note(const std::string& note) {
+void add_note(const std::string& note) {
   PyObject* error = PyErr_GetRaisedException();
   if (error == nullptr) throw_python_error();
-  PyObject* result = PyObject_CallMethod(error, "add_note", "s", note.c_str());
+  PyObject* result = PyObject_CallMethod(error, "add_note", "s#", note.data(),
+                                         static_cast<Py_ssize_t>(note.size()));
   if (result == nullptr) {
     Py_DECREF(error);  // the failure of add_note is now the pending exception
     throw PythonError{};
   }
   Py_DECREF(result);
   PyErr_SetRaisedException(error);  // steals error
+}
+
+void throw_with_note(const std::string& note) {
+  add_note(note);
   throw PythonError{};
 }
 

@@ -49,8 +49,11 @@ R guarded(R failure, F&& f) noexcept {
 // original as its __cause__ and its notes; other exceptions are left as they are.
 void prefix_type_error(const char* name);
 
-// Adds `note` to the pending exception (BaseException.add_note) and throws PythonError.
-// Call with an exception set; a failure to add the note replaces it.
+// Adds `note` to the pending exception (BaseException.add_note). Call with an exception
+// set; a failure to add the note replaces it and throws PythonError.
+void add_note(const std::string& note);
+
+// add_note, then throws PythonError.
 [[noreturn]] void throw_with_note(const std::string& note);
 
 // The qualified name of an object's type, for messages ("list", "ndarray").

@@ -44,6 +44,22 @@ std::string display_text(const ParseError& error) {
       return "Link '" + p + "' is the child of more than one joint.";
     case KinematicLoop:
       return "Kinematic loop through link '" + p + "'.";
+    case NoParentLink:
+      return error.element_ + " has no parent link.";
+    case UnknownParentLink:
+      return error.element_ + " names the parent link '" + p + "', which does not exist.";
+    case NoChildLink:
+      return error.element_ + " has no child link.";
+    case NoRootLink:
+      return error.element_ + " has no root link: every link is the child of a joint.";
+    case Unreachable:
+      return error.element_ + " is not reachable from a root link.";
+    case InvalidAxis:
+      return error.element_ + " has an axis that is zero or not finite: " + p;
+    case InvalidMass:
+      return error.element_ + " has a mass that is negative or not finite: " + p;
+    case InvalidInertia:
+      return error.element_ + " has an inertia that is not positive semi-definite: " + p;
   }
   return "unknown URDF error";
 }

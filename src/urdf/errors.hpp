@@ -27,6 +27,15 @@ class ParseError {
     UnknownParentFrame,
     LinkWithSeveralParents,  // a link named as the child of two joints
     KinematicLoop,           // a link reached twice by the tree walk
+    // Refused only by a strict reading; their texts start with the element.
+    NoParentLink,       // a joint without parent link
+    UnknownParentLink,  // a joint naming a parent link that does not exist
+    NoChildLink,        // a joint without child link
+    NoRootLink,         // links, but each of them the child of a joint
+    Unreachable,        // a link or joint no root link reaches
+    InvalidAxis,        // zero or not finite
+    InvalidMass,        // negative or not finite
+    InvalidInertia,     // not positive semi-definite beyond rounding
   };
 
   static ParseError io_error(std::string error, std::string path) {
@@ -39,6 +48,15 @@ class ParseError {
   Kind kind() const { return kind_; }
   const std::string& payload() const { return payload_; }
 
+  // The element where the error arose, written `<joint name="elbow">`; empty for
+  // errors of the file or the document as a whole. Set once: the innermost wins.
+  const std::string& element() const { return element_; }
+  ParseError& at(std::string element) & {
+    if (element_.empty()) element_ = std::move(element);
+    return *this;
+  }
+  ParseError&& at(std::string element) && { return std::move(at(std::move(element))); }
+
  private:
   ParseError(Kind kind, std::string payload, std::string path)
       : kind_(kind), payload_(std::move(payload)), path_(std::move(path)) {}
@@ -47,6 +65,7 @@ class ParseError {
   Kind kind_;
   std::string payload_;
   std::string path_;  // IoError only
+  std::string element_;
 };
 
 std::string display_text(const ParseError& error);

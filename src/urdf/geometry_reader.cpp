@@ -10,7 +10,7 @@ namespace {
 
 std::expected<shapora::ShapeWrapper, ParseError> parse_shape(
     const std::string& name, const XmlElement& geometry,
-    const std::optional<std::string>& package_dir) {
+    const std::optional<std::string>& package_dir, bool check_meshes) {
   using shapora::ShapeWrapper;
   if (const auto box = geometry.first_child("box")) {
     const auto size = extract_parameter_list_f32("size", *box, 3);
@@ -32,7 +32,7 @@ std::expected<shapora::ShapeWrapper, ParseError> parse_shape(
   if (const auto mesh = geometry.first_child("mesh")) {
     const auto filename = extract_parameter_text("filename", *mesh);
     if (!filename) return std::unexpected(filename.error());
-    auto path = resolve_mesh_path(*filename, package_dir);
+    auto path = resolve_mesh_path(*filename, package_dir, check_meshes);
     if (!path) return std::unexpected(path.error());
     return ShapeWrapper(std::make_unique<shapora::Mesh>(std::move(*path)));
   }
@@ -62,11 +62,11 @@ Color visual_color(const XmlElement& element, MaterialTable& materials) {
 std::expected<GeometryObject, ParseError> parse_geometry(
     std::string name, const XmlElement& element, std::size_t parent_joint, std::size_t parent_frame,
     const std::vector<Frame>& frames, MaterialTable& materials,
-    const std::optional<std::string>& package_dir, bool visual) {
+    const std::optional<std::string>& package_dir, bool check_meshes, bool visual) {
   const auto geometry = element.first_child("geometry");
   if (!geometry)
     return std::unexpected(ParseError::of(ParseError::Kind::VisualWithoutGeometry, name));
-  auto shape = parse_shape(name, *geometry, package_dir);
+  auto shape = parse_shape(name, *geometry, package_dir, check_meshes);
   if (!shape) return std::unexpected(shape.error());
   const auto origin = parse_origin(element);
   if (!origin) return std::unexpected(origin.error());

@@ -70,10 +70,12 @@ std::string join_path(std::string_view a, std::string_view b) {
   return out;
 }
 
-std::expected<std::string, ParseError> resolve_mesh_path(
-    std::string_view filename, const std::optional<std::string>& package_dir) {
+namespace {
+
+// The path a mesh name stands for, before the file system is asked about it.
+std::expected<std::string, ParseError> mesh_path(std::string_view filename,
+                                                 const std::optional<std::string>& package_dir) {
   constexpr std::string_view kPackage = "package://";
-  std::string path;
   if (filename.starts_with(kPackage)) {
     std::string_view rest = filename.substr(kPackage.size());
     if (rest.starts_with('/')) rest.remove_prefix(1);
@@ -100,16 +102,24 @@ std::expected<std::string, ParseError> resolve_mesh_path(
       return std::unexpected(
           invalid_path("Package '" + std::string(package) + "' not found in ROS_PACKAGE_PATH"));
     }
-    path = join_path(*directory, relative);
-  } else if (filename.starts_with('/')) {
-    path = std::string(filename);
-  } else {
-    if (!package_dir) {
-      return std::unexpected(
-          invalid_path("'package_dir' must be provided to resolve mesh file paths"));
-    }
-    path = join_path(*package_dir, filename);
+    return join_path(*directory, relative);
   }
+  if (filename.starts_with('/')) return std::string(filename);
+  if (!package_dir) {
+    return std::unexpected(
+        invalid_path("'package_dir' must be provided to resolve mesh file paths"));
+  }
+  return join_path(*package_dir, filename);
+}
+
+}  // namespace
+
+std::expected<std::string, ParseError> resolve_mesh_path(
+    std::string_view filename, const std::optional<std::string>& package_dir, bool check_exists) {
+  auto resolved = mesh_path(filename, package_dir);
+  if (!check_exists) return resolved ? std::move(*resolved) : std::string(filename);
+  if (!resolved) return resolved;
+  const std::string& path = *resolved;
   struct stat status{};
   // A NUL byte would make the system test a shorter name.
   if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &status) != 0) {

@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/number_format.hpp"
 #include "joint/continuous.hpp"
 #include "joint/free_flyer.hpp"
 #include "joint/prismatic.hpp"
@@ -17,6 +18,7 @@
 #include "model/name_index.hpp"
 #include "urdf/geometry_reader.hpp"
 #include "urdf/paths.hpp"
+#include "urdf/strict_checks.hpp"
 #include "urdf/values.hpp"
 #include "urdf/xml.hpp"
 
@@ -31,6 +33,16 @@ using Result = std::expected<T, ParseError>;
 
 std::unexpected<ParseError> fail(Kind kind, std::string payload = {}) {
   return std::unexpected(ParseError::of(kind, std::move(payload)));
+}
+
+// The error, naming `element` as where it arose unless an inner element is named already.
+std::unexpected<ParseError> in(ParseError error, const XmlElement& element) {
+  return std::unexpected(std::move(error).at(element.label()));
+}
+
+std::unexpected<ParseError> fail_in(const XmlElement& element, Kind kind,
+                                    std::string payload = {}) {
+  return in(ParseError::of(kind, std::move(payload)), element);
 }
 
 std::string_view name_or_empty(const XmlElement& element) {
@@ -100,6 +112,9 @@ class Reader {
     auto roots = root_links();
     if (!roots) return std::unexpected(roots.error());
     index_joints();
+    if (options_.strict) {
+      if (auto done = check_structure(*roots); !done) return std::unexpected(done.error());
+    }
     // One frame per link and per joint, at most one joint per joint element.
     models_.model.reserve(joints_.size() + 1, links_.size() + joints_.size() + 1);
     models_.collision.reserve(links_.size());
@@ -107,6 +122,9 @@ class Reader {
     if (auto done = add_root_joint(); !done) return std::unexpected(done.error());
     for (const XmlElement& root : *roots) {
       if (auto done = walk(root); !done) return std::unexpected(done.error());
+    }
+    if (options_.strict) {
+      if (auto done = check_reached(); !done) return std::unexpected(done.error());
     }
     return std::move(models_);
   }
@@ -137,11 +155,11 @@ class Reader {
     for (const XmlElement material : robot_.children()) {
       if (material.local_name() != "material") continue;
       const auto name = material.attribute("name");
-      if (!name) return fail(Kind::MissingName, material.debug_text());
+      if (!name) return fail_in(material, Kind::MissingName, material.debug_text());
       const auto color = material.first_child("color");
-      if (!color) return fail(Kind::MaterialWithoutColor, std::string(*name));
+      if (!color) return fail_in(material, Kind::MaterialWithoutColor, std::string(*name));
       const auto rgba = extract_parameter_list("rgba", *color, 4);
-      if (!rgba) return std::unexpected(rgba.error());
+      if (!rgba) return in(rgba.error(), material);
       materials_.insert_or_assign(std::string(*name),
                                   Color((*rgba)[0], (*rgba)[1], (*rgba)[2], (*rgba)[3]));
     }
@@ -169,9 +187,9 @@ class Reader {
       const auto child = joint.first_child("child");
       if (!child) continue;
       const auto link = extract_parameter_text("link", *child);
-      if (!link) return std::unexpected(link.error());
+      if (!link) return in(link.error(), joint);
       if (!children.insert(*link).second)
-        return fail(Kind::LinkWithSeveralParents, std::string(*link));
+        return fail_in(joint, Kind::LinkWithSeveralParents, std::string(*link));
     }
     std::vector<XmlElement> roots;
     for (const XmlElement& link : links_) {
@@ -221,6 +239,32 @@ class Reader {
     }
   }
 
+  // The joints' links and the roots, for a strict reading (before the walk, which would
+  // skip what is missing).
+  Result<void> check_structure(const std::vector<XmlElement>& roots) const {
+    for (const XmlElement& joint : joints_) {
+      const auto parent = joint.first_child("parent");
+      const auto link = parent ? parent->attribute("link") : std::nullopt;
+      if (!link) return fail_in(joint, Kind::NoParentLink);
+      if (!link_by_name_.find(*link, link_name_of()))
+        return fail_in(joint, Kind::UnknownParentLink, std::string(*link));
+      if (!joint.first_child("child")) return fail_in(joint, Kind::NoChildLink);
+    }
+    if (roots.empty() && !links_.empty()) return fail_in(robot_, Kind::NoRootLink);
+    return {};
+  }
+
+  // After the walk: every link and joint was reached, the first one in document order
+  // that was not is refused.
+  Result<void> check_reached() const {
+    for (const XmlElement element : robot_.children()) {
+      const std::string_view tag = element.local_name();
+      if ((tag == "link" || tag == "joint") && !walked_[element.index()])
+        return fail_in(element, Kind::Unreachable);
+    }
+    return {};
+  }
+
   // Depth first, pre-order, without recursion: a link, then each of its joints
   // followed at once by the subtree under the joint's child link.
   Result<void> walk(const XmlElement& root) {
@@ -228,9 +272,10 @@ class Reader {
     while (!stack.empty()) {
       const Item item = stack.back();
       stack.pop_back();
+      walked_[item.node.index()] = true;
       const std::string_view tag = item.node.local_name();
       if (tag == "link") {
-        if (auto done = parse_link(item); !done) return done;
+        if (auto done = parse_link(item); !done) return in(done.error(), item.node);
         const auto group = group_by_link_.find(name_or_empty(item.node), group_name_of());
         if (!group) continue;
         const JointGroup range = group_ranges_[*group];
@@ -239,17 +284,18 @@ class Reader {
         }
       } else if (tag == "joint") {
         const auto joint_id = parse_joint(item.node, item.parent, item.parent_joint);
-        if (!joint_id) return std::unexpected(joint_id.error());
+        if (!joint_id) return in(joint_id.error(), item.node);
         const auto child = item.node.first_child("child");
         if (!child) continue;
         const auto link_name = extract_parameter_text("link", *child);
-        if (!link_name) return std::unexpected(link_name.error());
+        if (!link_name) return in(link_name.error(), item.node);
         const auto link_id = link_by_name_.find(*link_name, link_name_of());
-        if (!link_id) return fail(Kind::UnknownLinkName, std::string(*link_name));
+        if (!link_id) return fail_in(item.node, Kind::UnknownLinkName, std::string(*link_name));
         const XmlElement link = links_[*link_id];
         // With one parent joint per link a walk reaches each link once; reaching one
         // again would mean walking in a circle.
-        if (reached_[link.index()]) return fail(Kind::KinematicLoop, std::string(*link_name));
+        if (reached_[link.index()])
+          return fail_in(item.node, Kind::KinematicLoop, std::string(*link_name));
         reached_[link.index()] = true;
         stack.push_back({link, item.node, *joint_id, false});
       } else if (tag != "gazebo" && tag != "transmission") {
@@ -305,7 +351,7 @@ class Reader {
     }
     std::unique_ptr<JointModel> joint_model;
     if (*type == "revolute" || *type == "prismatic") {
-      const auto axis = parse_axis(joint);
+      const auto axis = read_axis(joint);
       if (!axis) return std::unexpected(axis.error());
       const auto limit = joint.first_child("limit");
       if (!limit) return fail(Kind::MissingParameter, "limit");
@@ -327,7 +373,7 @@ class Reader {
       if (auto done = read_effort_and_velocity(*limit, *limits); !done)
         return std::unexpected(done.error());
     } else if (*type == "continuous") {
-      const auto axis = parse_axis(joint);
+      const auto axis = read_axis(joint);
       if (!axis) return std::unexpected(axis.error());
       auto continuous = std::make_unique<JointModelContinuous>(*axis);
       if (const auto limit = joint.first_child("limit")) {
@@ -351,6 +397,16 @@ class Reader {
     return *id;
   }
 
+  Result<Vector3D> read_axis(const XmlElement& joint) const {
+    auto axis = parse_axis(joint);
+    if (axis && options_.strict && !usable_axis(*axis)) {
+      std::string values;
+      append_debug_list(values, axis->as_slice().data(), 3);
+      return fail_in(joint, Kind::InvalidAxis, std::move(values));
+    }
+    return axis;
+  }
+
   static Result<void> read_effort_and_velocity(const XmlElement& limit, JointLimits& limits) {
     const auto effort = extract_parameter("effort", limit);
     if (!effort) return std::unexpected(effort.error());
@@ -369,6 +425,11 @@ class Reader {
     if (!mass_element) return fail(Kind::InertialMissingMass, std::string(link_name));
     const auto mass = extract_parameter("value", *mass_element);
     if (!mass) return std::unexpected(mass.error());
+    if (options_.strict && !usable_mass(*mass)) {
+      std::string value;
+      append_debug(value, *mass);
+      return fail_in(link, Kind::InvalidMass, std::move(value));
+    }
     const auto inertia_element = inertial->first_child("inertia");
     if (!inertia_element) return fail(Kind::InertialMissingInertia, std::string(link_name));
     double entries[6];
@@ -377,6 +438,14 @@ class Reader {
       const auto value = extract_parameter(names[k], *inertia_element);
       if (!value) return std::unexpected(value.error());
       entries[k] = *value;
+    }
+    if (options_.strict && !positive_semi_definite(entries)) {
+      std::string values;
+      for (std::size_t k = 0; k < 6; ++k) {
+        values += std::string(k == 0 ? "" : ", ") + names[k] + " ";
+        append_debug(values, entries[k]);
+      }
+      return fail_in(link, Kind::InvalidInertia, std::move(values));
     }
     SpatialRotation rotation = SpatialRotation::identity();
     Vector3D com = Vector3D::zeros();
@@ -423,9 +492,9 @@ class Reader {
       std::size_t k = 0;
       for (const XmlElement element : item.node.children()) {
         if (element.local_name() != tag) continue;
-        auto object =
-            parse_geometry(name + "_" + std::to_string(k++), element, item.parent_joint, *fid,
-                           models_.model.frames(), materials_, package_dir_, visual);
+        auto object = parse_geometry(name + "_" + std::to_string(k++), element, item.parent_joint,
+                                     *fid, models_.model.frames(), materials_, package_dir_,
+                                     options_.check_meshes, visual);
         if (!object) return std::unexpected(object.error());
         target.add_geometry_object(std::move(*object));
       }
@@ -456,6 +525,7 @@ class Reader {
   std::vector<XmlElement> grouped_joints_;
 
   std::vector<bool> reached_ = std::vector<bool>(document_.element_count(), false);  // by joints
+  std::vector<bool> walked_ = std::vector<bool>(document_.element_count(), false);   // popped
 };
 
 std::expected<UrdfModels, ParseError> read_document(const XmlDocument& document,

@@ -185,6 +185,33 @@ void append_escaped(std::string& out, std::string_view text) {
 }
 }  // namespace
 
+std::string XmlElement::label() const {
+  std::string out = "<" + std::string(local_name());
+  if (const auto name = attribute("name")) {
+    out += " name=\"";
+    for (const char c : *name) {
+      switch (c) {
+        case '"':
+          out += "&quot;";
+          break;
+        case '&':
+          out += "&amp;";
+          break;
+        case '<':
+          out += "&lt;";
+          break;
+        case '>':
+          out += "&gt;";
+          break;
+        default:
+          out += c;
+      }
+    }
+    out += '"';
+  }
+  return out + ">";
+}
+
 std::string XmlElement::debug_text() const {
   const XmlDocument& d = *document_;
   const auto& node = d.nodes_[index_];

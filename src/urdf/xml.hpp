@@ -55,6 +55,9 @@ class XmlElement {
 
   // Element { tag_name: {uri}name, attributes: [...], namespaces: [...] }
   std::string debug_text() const;
+  // The start tag with the name, as a reader would search for it: <joint name="elbow">,
+  // or <joint> without a name; ", &, < and > in the name are written as entities.
+  std::string label() const;
 
   static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 

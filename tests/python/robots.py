@@ -1,7 +1,6 @@
 """Robots for the tests, built joint by joint through the public API, or read from URDF."""
 
 import pathlib
-import tempfile
 import xml.etree.ElementTree as ET
 
 import numpy as np
@@ -103,17 +102,9 @@ SHARED_NAMES = [p.stem for p in sorted(SHARED_ROBOTS.glob("*.urdf"))] or ["colle
 
 
 def without_geometry(path, **keywords):
-    """The model of a URDF read with its visual and collision elements removed (meshes need not
-    exist), and the masses the file declares."""
-    tree = ET.parse(path)
-    for link in tree.getroot().iter("link"):
-        for element in [e for e in link if e.tag in ("visual", "collision")]:
-            link.remove(element)
-    with tempfile.TemporaryDirectory() as directory:
-        copy = pathlib.Path(directory) / "robot.urdf"
-        tree.write(copy)
-        model = kinetra.build_models_from_urdf(str(copy), **keywords)[0]
-    return model, [float(m.get("value")) for m in tree.getroot().iter("mass")]
+    """The model of a URDF read without its mesh files, and the masses the file declares."""
+    model = kinetra.build_models_from_urdf(path, check_meshes=False, **keywords)[0]
+    return model, [float(m.get("value")) for m in ET.parse(path).getroot().iter("mass")]
 
 
 def floating_shared(name):

@@ -84,7 +84,8 @@ def assert_inertia(got, expected):
 
 def test_signature_docstring_and_results(tmp_path):
     function = kinetra.build_models_from_urdf
-    assert function.__text_signature__ == "(filepath, package_dir=None, *, root_joint=None)"
+    assert function.__text_signature__ == (
+        "(filepath, package_dir=None, *, root_joint=None, check_meshes=True, strict=False)")
     assert function.__doc__ == "A Python wrapper for the `build_models_from_urdf` function."
     load(tmp_path, robot(name="solo"))
     result = function(filepath=str(tmp_path / "robot.urdf"), package_dir=None)

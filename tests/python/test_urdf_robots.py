@@ -1,8 +1,10 @@
 """Every robot description of the shared collection loads, with placeholder mesh files, into as
-many joints and coordinates as its XML declares, and the algorithms run on it."""
+many joints and coordinates as its XML declares, and the algorithms run on it; a strict reading
+accepts each, and each loads without its mesh files."""
 
 import math
 import pathlib
+import pickle
 import xml.etree.ElementTree as ET
 
 import numpy as np
@@ -52,6 +54,15 @@ def test_robot_loads_and_moves(path, tmp_path, monkeypatch):
     # every joint of these robots hangs below a root link, so each moving joint becomes one model joint
     kinds = [j.get("type") for j in robot if local(j) == "joint" and j.get("type") in SIZES]
     model, collision, visual = kinetra.build_models_from_urdf(str(path), package_dir)
+    # a strict reading refuses nothing in them, and without the check the mesh files are not needed
+    strict = kinetra.build_models_from_urdf(path, package_dir, strict=True)
+    assert pickle.dumps(strict) == pickle.dumps((model, collision, visual))
+    monkeypatch.delenv("ROS_PACKAGE_PATH")
+    bare = kinetra.build_models_from_urdf(path, check_meshes=False, strict=True)
+    assert pickle.dumps(bare[0]) == pickle.dumps(model)
+    assert sorted(g.geometry.mesh_path for m in bare[1:] for g in m.geometry_objects
+                  if repr(g.geometry.shape_type) == "ShapeType.Mesh") == sorted(
+        e.get("filename") for e in robot.iter() if local(e) == "mesh")
 
     assert model.name == robot.get("name", "")
     assert sorted(repr(m.joint_type) for m in model.joint_models[1:]) == sorted(
