@@ -1,9 +1,5 @@
 """A 7-DoF arm with the kinematic layout of a common collaborative arm, and chains,
-built through the public API for the benchmarks; URDF models without their geometry."""
-
-import pathlib
-import tempfile
-import xml.etree.ElementTree as ET
+built through the public API for the benchmarks; URDF models without their mesh files."""
 
 import numpy as np
 
@@ -48,14 +44,8 @@ def chain(n):
     return model
 
 
+
 def without_geometry(path, **keywords):
-    """The model of a URDF with its visual and collision elements removed (its meshes are
-    not needed for dynamics); `keywords` go to build_models_from_urdf."""
-    tree = ET.parse(path)
-    for link in tree.getroot().iter("link"):
-        for element in [e for e in link if e.tag in ("visual", "collision")]:
-            link.remove(element)
-    with tempfile.TemporaryDirectory() as directory:
-        copy = pathlib.Path(directory) / "robot.urdf"
-        tree.write(copy)
-        return kinetra.build_models_from_urdf(copy.as_posix(), **keywords)[0]
+    """The model of a URDF read without looking for its mesh files (they are not needed for
+    dynamics); `keywords` go to build_models_from_urdf."""
+    return kinetra.build_models_from_urdf(path, check_meshes=False, **keywords)[0]

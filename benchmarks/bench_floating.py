@@ -15,7 +15,7 @@ TARGETS = {"rnea": 2.0, "aba": 4.0}
 
 
 def floating_solo():
-    """solo12 without its geometry (its meshes are not shipped), on a free flyer."""
+    """solo12 read without its mesh files (they are not shipped), on a free flyer."""
     return without_geometry(SOLO, root_joint=kinetra.JointModelFreeFlyer())
 
 
