@@ -9,9 +9,16 @@ namespace {
 
 using Models = std::tuple<Model, GeometryModel, GeometryModel>;
 
+// Whether a file name that could not be read looks like a document given in its place.
+bool looks_like_xml(std::string_view name) {
+  const auto start = name.find_first_not_of(" \t\r\n");
+  return start != std::string_view::npos && name[start] == '<';
+}
+
 // The error's designed text as a ValueError; the notes say where it arose and, for a
-// mesh that is not found, how to read without the files.
-[[noreturn]] void raise_parse_error(const urdf::ParseError& error) {
+// mesh that is not found, how to read without the files; for a document passed as a file
+// name, which function reads text.
+[[noreturn]] void raise_parse_error(const urdf::ParseError& error, std::string_view filepath) {
   try {
     raise(PyExc_ValueError, display_text(error));
   } catch (const PythonError&) {
@@ -19,12 +26,16 @@ using Models = std::tuple<Model, GeometryModel, GeometryModel>;
     if (error.kind() == urdf::ParseError::Kind::InvalidFilePath) {
       add_note("check_meshes=False reads mesh names without looking for the files");
     }
+    if (error.kind() == urdf::ParseError::Kind::IoError && looks_like_xml(filepath)) {
+      add_note("filepath holds XML text, not a file name: build_models_from_xml reads text");
+    }
     throw;
   }
 }
 
-Models unpack(std::expected<urdf::UrdfModels, urdf::ParseError> loaded) {
-  if (!loaded) raise_parse_error(loaded.error());
+Models unpack(std::expected<urdf::UrdfModels, urdf::ParseError> loaded,
+              std::string_view filepath = {}) {
+  if (!loaded) raise_parse_error(loaded.error(), filepath);
   return {std::move(loaded->model), std::move(loaded->collision), std::move(loaded->visual)};
 }
 
@@ -48,9 +59,10 @@ Ref build_models_from_urdf_function() {
       [](FilePath filepath, std::optional<FilePath> package_dir,
          std::optional<JointWrapper> root_joint, Flag<true> check_meshes,
          Flag<false> strict) -> Models {
-        return unpack(urdf::build_models_from_urdf(
-            filepath.value, text_of(std::move(package_dir)),
-            read_options(std::move(root_joint), check_meshes, strict)));
+        return unpack(
+            urdf::build_models_from_urdf(filepath.value, text_of(std::move(package_dir)),
+                                         read_options(std::move(root_joint), check_meshes, strict)),
+            filepath.value);
       },
       "A Python wrapper for the `build_models_from_urdf` function.");
 }

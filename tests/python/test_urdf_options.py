@@ -208,3 +208,6 @@ def test_errors_of_the_whole_document_have_no_note(tmp_path):
     with pytest.raises(ValueError) as info:
         kinetra.build_models_from_urdf(tmp_path / "absent.urdf")
     assert str(info.value).startswith("IO error: ") and not hasattr(info.value, "__notes__")
+    with pytest.raises(ValueError) as info:
+        kinetra.build_models_from_urdf('\n<robot name="r"/>')  # a document where a file name goes
+    assert info.value.__notes__ == ["filepath holds XML text, not a file name: build_models_from_xml reads text"]
