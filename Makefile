@@ -7,10 +7,11 @@ PIP       := $(PY) -m pip --disable-pip-version-check -q
 CPP_BUILD := build/cpp
 SYS_PACKAGES := libgtest-dev libexpat1-dev
 # Everything the build reads; the extension is rebuilt (incrementally) when any of it changes.
-SOURCES := $(shell find src -name '*.cpp' -o -name '*.hpp' 2>/dev/null) CMakeLists.txt pyproject.toml
+SOURCES := $(shell find src -name '*.cpp' -o -name '*.hpp' 2>/dev/null) $(wildcard stubs/kinetra-stubs/*) \
+  CMakeLists.txt pyproject.toml
 
-.PHONY: all demo test test-python test-cpp bench build sysdeps clean format format-check lint sanitize fuzz \
-  docs wheel wheel-check
+.PHONY: all demo test test-python test-cpp typecheck bench build sysdeps clean format format-check lint sanitize \
+  fuzz docs wheel wheel-check
 
 all: build
 
@@ -65,7 +66,13 @@ test-cpp: $(CPP_BUILD)/build.ninja sysdeps
 test-python: build test-cpp
 	KINETRA_PROBE_DIR=$(abspath $(CPP_BUILD)) $(PY) -m pytest -q
 
-test: test-python docs wheel-check
+# The installed type stubs against the module and its submodule shapora (mypy's stubtest;
+# the allowlist comments each entry), and the examples type-checked against the stubs.
+typecheck: build
+	$(PY) -m mypy.stubtest kinetra --allowlist stubs/stubtest-allowlist.txt
+	$(PY) -m mypy
+
+test: test-python typecheck docs wheel-check
 
 # The documentation site, into build/site; the examples draw the tutorials' figures while
 # it builds. Strict: a warning (a broken link, a missing page) fails the build.
@@ -145,7 +152,7 @@ fuzz: $(VENV)/.ready sysdeps
 
 # C++ sources for the formatter; Python sources for the linter.
 CXX_SOURCES = $(shell find src tests benchmarks -name '*.cpp' -o -name '*.hpp' -o -name '*.h')
-PY_DIRS := tests benchmarks examples tools
+PY_DIRS := tests benchmarks examples tools stubs
 
 format: $(VENV)/.dev
 	$(VENV)/bin/clang-format -i $(CXX_SOURCES)

@@ -54,6 +54,8 @@ def main():
     print(f"forward dynamics recovers a from rnea(q, v, a): max error {np.max(np.abs(back - a)):.1e}")
 
     index = collision.get_geometry_id("hand_0")
+    if index is None:
+        raise SystemExit("the arm has no collision object 'hand_0'")
     placement = kinetra.GeometryData(data, collision).get_object_placement(index)
     shape = repr(collision.geometry_objects[index].geometry.shape_type).removeprefix("ShapeType.")
     print(f"collision object {index} 'hand_0' ({shape}) in the world:\n{fmt(placement.homogeneous)}")

@@ -57,6 +57,9 @@ Ref build_shapora() {
 }
 
 void register_extensions(PyObject* m) {
+  // The project's version (pyproject.toml), given by the build.
+  register_extension(m, "__version__", checked(PyUnicode_FromString(KINETRA_VERSION)));
+
   // The reconstructor every class's __reduce__ names (pickle finds it as kinetra._restore).
   register_extension(m, "_restore", restore_function("kinetra"));
 

@@ -13,6 +13,39 @@
 
 namespace kinetra::python {
 
+namespace {
+
+// What an array argument should have been and what it was, for the note of the
+// conversion error: "expected a 1-D float64 array, got a 2-D int64 array of shape (3, 2)".
+std::string conversion_note(PyObject* object, int dims) {
+  std::string note = "expected a ";
+  if (dims != 0) note += std::to_string(dims) + "-D ";
+  note += "float64 array, got ";
+  if (!PyArray_Check(object)) {
+    return note + type_name(object) + "; numpy.asarray(value, dtype=numpy.float64) converts it";
+  }
+  auto* array = reinterpret_cast<PyArrayObject*>(object);
+  const Ref dtype = checked(PyObject_Str(reinterpret_cast<PyObject*>(PyArray_DESCR(array))));
+  const Ref shape = checked(PyObject_GetAttrString(object, "shape"));
+  const Ref shape_text = checked(PyObject_Str(shape.get()));
+  const char* dtype_utf8 = PyUnicode_AsUTF8(dtype.get());
+  const char* shape_utf8 = PyUnicode_AsUTF8(shape_text.get());
+  if (dtype_utf8 == nullptr || shape_utf8 == nullptr) throw_python_error();
+  return note + "a " + std::to_string(PyArray_NDIM(array)) + "-D " + dtype_utf8 +
+         " array of shape " + shape_utf8;
+}
+
+// TypeError "'{type}' object cannot be converted to 'PyArray<T, D>'", with the note.
+[[noreturn]] void raise_not_an_array(PyObject* object, int dims) {
+  const std::string note = conversion_note(object, dims);
+  PyErr_SetString(
+      PyExc_TypeError,
+      ("'" + type_name(object) + "' object cannot be converted to 'PyArray<T, D>'").c_str());
+  throw_with_note(note);
+}
+
+}  // namespace
+
 void init_numpy() {
   if (PyArray_ImportNumPyAPI() < 0) throw_python_error();
 }
@@ -30,14 +63,17 @@ NdArrayView load_array(PyObject* object, int dims) {
                          {strides, static_cast<std::size_t>(ndim)});
     }
   }
-  raise(PyExc_TypeError,
-        "'" + type_name(object) + "' object cannot be converted to 'PyArray<T, D>'");
+  raise_not_an_array(object, dims);
 }
 
 AnyArray load_any_array(PyObject* object) {
   if (!PyArray_Check(object)) {
-    raise(PyExc_TypeError,
-          "'" + type_name(object) + "' object cannot be converted to 'PyArray<T, D>'");
+    const std::string note = "expected a NumPy array, got " + type_name(object) +
+                             "; numpy.asarray(value, dtype=numpy.float64) converts it";
+    PyErr_SetString(
+        PyExc_TypeError,
+        ("'" + type_name(object) + "' object cannot be converted to 'PyArray<T, D>'").c_str());
+    throw_with_note(note);
   }
   auto* array = reinterpret_cast<PyArrayObject*>(object);
   const bool float64 = PyArray_TYPE(array) == NPY_DOUBLE && PyArray_ISNOTSWAPPED(array);

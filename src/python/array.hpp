@@ -52,12 +52,14 @@ class AnyArray {
   bool float64_ = false;
 };
 
-// Any ndarray; otherwise TypeError "'{type}' object cannot be converted to 'PyArray<T, D>'".
+// Any ndarray; otherwise TypeError "'{type}' object cannot be converted to 'PyArray<T, D>'"
+// with a note naming the type given.
 AnyArray load_any_array(PyObject* object);
 
 // Checks `object` is a native-order float64 ndarray with `dims` dimensions (any when
-// 0); otherwise sets TypeError "'{type}' object cannot be converted to 'PyArray<T, D>'"
-// and throws PythonError.
+// 0); otherwise sets TypeError "'{type}' object cannot be converted to 'PyArray<T, D>'",
+// with a note naming the dtype and dimensions expected and those given, and throws
+// PythonError.
 NdArrayView load_array(PyObject* object, int dims);
 
 template <int Dims>

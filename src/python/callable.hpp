@@ -273,4 +273,23 @@ PyObject* subscript_slot(PyObject* self, PyObject* key) noexcept {
   });
 }
 
+// `len(self)`: F(receiver) gives the length.
+template <Callable F>
+Py_ssize_t length_slot(PyObject* self) noexcept {
+  return guarded<Py_ssize_t>(-1, [&] {
+    auto receiver = load_receiver<F>(self);
+    return static_cast<Py_ssize_t>(F{}(receiver.get()));
+  });
+}
+
+// `self[index]` of a sequence: F(receiver, index). The interpreter has already added the
+// length to a negative index, so F only checks 0 <= index < length.
+template <Callable F>
+PyObject* item_slot(PyObject* self, Py_ssize_t index) noexcept {
+  return guarded<PyObject*>(nullptr, [&] {
+    auto receiver = load_receiver<F>(self);
+    return to_python(F{}(receiver.get(), index)).release();
+  });
+}
+
 }  // namespace kinetra::python

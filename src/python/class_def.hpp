@@ -222,6 +222,19 @@ class ClassDef {
     return *this;
   }
 
+  // A sequence: `len(self)` is L(receiver), `self[i]` is I(receiver, i) with a negative
+  // i already counted from the end; `iter(self)` is the interpreter's sequence iterator
+  // over these (an explicit __iter__, so that type checkers see an iterable).
+  template <Callable L, Callable I>
+  ClassDef& sequence(L, I) {
+    static_assert(arity<L> == 1, "the length takes only its receiver");
+    static_assert(arity<I> == 2, "an item takes its receiver and the index");
+    slots_.push_back({Py_sq_length, reinterpret_cast<void*>(&length_slot<L>)});
+    slots_.push_back({Py_sq_item, reinterpret_cast<void*>(&item_slot<I>)});
+    slots_.push_back({Py_tp_iter, reinterpret_cast<void*>(&PySeqIter_New)});
+    return *this;
+  }
+
   // An enumeration: one shared class attribute per member, repr "{Class}.{Member}",
   // int() gives the discriminant. Members pickle by name and copy to the shared member.
   ClassDef& enumeration(std::vector<std::pair<std::string, T>> members)

@@ -72,6 +72,21 @@ void prefix_type_error(const char* name) {
     Py_DECREF(original);
     return;
   }
+  // Notes that explain the original (what was expected) stay visible on the new error.
+  PyObject* notes = PyObject_GetAttrString(original, "__notes__");
+  if (notes == nullptr) {
+    PyErr_Clear();  // no notes
+  } else {
+    PyObject* copy = PySequence_List(notes);
+    Py_DECREF(notes);
+    if (copy == nullptr || PyObject_SetAttrString(error, "__notes__", copy) < 0) {
+      Py_XDECREF(copy);
+      Py_DECREF(error);
+      Py_DECREF(original);
+      return;  // that failure is now the pending exception
+    }
+    Py_DECREF(copy);
+  }
   PyException_SetCause(error, original);  // steals original
   PyErr_SetRaisedException(error);        // steals error
 }

@@ -46,7 +46,7 @@ R guarded(R failure, F&& f) noexcept {
 }
 
 // Re-raises a pending TypeError as TypeError("argument '{name}': {message}") with the
-// original as its __cause__; other exceptions are left as they are.
+// original as its __cause__ and its notes; other exceptions are left as they are.
 void prefix_type_error(const char* name);
 
 // Adds `note` to the pending exception (BaseException.add_note) and throws PythonError.

@@ -173,6 +173,23 @@ def test_configuration_class():
         "        ],\n        nrows: Dyn(\n            2,\n        ),\n        ncols: Const,\n    },\n)")
 
 
+def test_configuration_is_a_sequence_of_floats():
+    q = random_configuration(chain(3))
+    values = q.to_numpy()
+    for array in (np.asarray(q), np.array(q), np.asarray(q, dtype=np.float64)):
+        assert array.dtype == np.float64 and array.shape == (3,) and array.flags.owndata
+        np.testing.assert_array_equal(array, values)
+    np.testing.assert_array_equal(np.asarray(q, dtype=np.float32), values.astype(np.float32))
+    with pytest.raises(ValueError, match="^Unable to avoid copy"):
+        np.array(q, copy=False)
+    assert len(q) == 3 and list(q) == values.tolist() and q[-3] == q[0] == values[0]
+    assert all(type(x) is float for x in q) and values[2] in q
+    for index in (3, -4):
+        with pytest.raises(IndexError, match="^Configuration index out of range$"):
+            q[index]
+    assert len(neutral(Model())) == 0 and np.asarray(neutral(Model())).shape == (0,)
+
+
 # ---- borrows --------------------------------------------------------------------------------
 
 def test_reentrant_index_cannot_read_a_model_add_joint_holds():

@@ -4,6 +4,7 @@ import pathlib
 import re
 import subprocess
 import sys
+import tomllib
 
 import numpy as np
 import pytest
@@ -24,6 +25,11 @@ def test_all_lists_the_registered_names_in_order():
     assert kinetra.__all__ == EXPECTED_ALL
     assert all(hasattr(kinetra, name) for name in kinetra.__all__)
     assert kinetra.WORLD_ID == 0 and type(kinetra.WORLD_ID) is int
+
+
+def test_version_is_the_projects():
+    project = tomllib.loads((ROOT / "pyproject.toml").read_text())["project"]
+    assert kinetra.__version__ == project["version"] and "__version__" not in kinetra.__all__
 
 
 def test_standard_gravity_is_a_fresh_writeable_copy():
