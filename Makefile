@@ -1,4 +1,4 @@
-# make demo | make test | make bench
+# make demo | make test | make bench | make docs | make wheel | make wheel-check
 # Sets up .venv with CPython 3.13, builds the extension incrementally and runs the job.
 
 VENV      := .venv
@@ -10,9 +10,14 @@ SYS_PACKAGES := libgtest-dev libexpat1-dev
 SOURCES := $(shell find src -name '*.cpp' -o -name '*.hpp' 2>/dev/null) $(wildcard stubs/kinetra-stubs/*) \
   CMakeLists.txt pyproject.toml
 
-.PHONY: all demo test test-python test-cpp typecheck bench build sysdeps clean format format-check lint sanitize fuzz
+.PHONY: all demo test test-python test-cpp typecheck bench build sysdeps clean format format-check lint sanitize \
+  fuzz docs wheel wheel-check
 
 all: build
+
+# Installs an optional-dependencies group of pyproject.toml into .venv.
+install_extra = $(PIP) install $$($(PY) -c 'import tomllib; \
+  print(" ".join(tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]["$(1)"]))')
 
 # The build tools, then the `test` extra of pyproject.toml (pytest, and matplotlib for the
 # examples' figures).
@@ -20,8 +25,7 @@ $(VENV)/.ready: pyproject.toml
 	@PYTHON=$$(tools/find-python) && echo "using $$PYTHON" && \
 	  { [ -x $(PY) ] || $$PYTHON -m venv $(VENV); }
 	$(PIP) install "scikit-build-core>=0.10" "numpy>=2.0" "cmake>=3.26" "ninja>=1.10"
-	$(PIP) install $$($(PY) -c 'import tomllib; \
-	  print(" ".join(tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]["test"]))')
+	$(call install_extra,test)
 	@touch $@
 
 # pip with the persistent build directory of pyproject.toml: only changed files recompile.
@@ -34,8 +38,7 @@ build: $(VENV)/.built
 # The formatter and linter: the `dev` extra of pyproject.toml, pinned there so that every
 # machine formats alike. Installed into .venv without building the project.
 $(VENV)/.dev: pyproject.toml | $(VENV)/.ready
-	$(PIP) install $$($(PY) -c 'import tomllib; \
-	  print(" ".join(tomllib.load(open("pyproject.toml", "rb"))["project"]["optional-dependencies"]["dev"]))')
+	$(call install_extra,dev)
 	@touch $@
 
 sysdeps:
@@ -69,7 +72,35 @@ typecheck: build
 	$(PY) -m mypy.stubtest kinetra --allowlist stubs/stubtest-allowlist.txt
 	$(PY) -m mypy
 
-test: test-python typecheck
+test: test-python typecheck docs wheel-check
+
+# The documentation site, into build/site; the examples draw the tutorials' figures while
+# it builds. Strict: a warning (a broken link, a missing page) fails the build.
+$(VENV)/.docs: pyproject.toml | $(VENV)/.ready
+	$(call install_extra,docs)
+	@touch $@
+
+docs: build $(VENV)/.docs
+	NO_MKDOCS_2_WARNING=1 $(VENV)/bin/mkdocs build --strict
+	@echo "site written to build/site"
+
+# A manylinux wheel in build/wheelhouse: the extension built as for `make build` (same
+# incremental build directory, expat linked statically), then auditwheel checks it against
+# the manylinux policies (it would copy in any shared library beyond them) and retags it.
+WHEELHOUSE := build/wheelhouse
+$(VENV)/.wheel: pyproject.toml | $(VENV)/.ready
+	$(call install_extra,wheel)
+	@touch $@
+
+wheel: $(VENV)/.ready $(VENV)/.wheel sysdeps
+	rm -rf build/wheel-raw $(WHEELHOUSE)
+	$(PIP) wheel --no-build-isolation --no-deps -w build/wheel-raw .
+	PATH="$(abspath $(VENV))/bin:$$PATH" $(VENV)/bin/auditwheel repair -w $(WHEELHOUSE) build/wheel-raw/kinetra-*.whl
+
+# Installs the wheel into a fresh virtual environment outside the work tree and runs the
+# demo there.
+wheel-check: wheel
+	tools/check-wheel $(WHEELHOUSE)/kinetra-*.whl
 
 demo: build
 	$(PY) examples/demo.py

@@ -2,9 +2,12 @@
 Jacobian, stepping on the configuration manifold with `integrate` and clamping to the
 joint limits.
 
-    python examples/inverse_kinematics.py
+    python examples/inverse_kinematics.py [--plot figure.png]
+
+--plot draws the error per iteration on a logarithmic scale (matplotlib).
 """
 
+import argparse
 import os
 import pathlib
 
@@ -63,7 +66,29 @@ def solve(model, frame_id, target, q, damping=1e-2, max_step=0.5, tolerance=1e-8
     return q, errors
 
 
-def main():
+def plot(path, errors, tolerance=1e-8):
+    import matplotlib
+    matplotlib.use("Agg")
+    from matplotlib import pyplot as plt
+
+    figure, ax = plt.subplots(figsize=(7, 4), layout="constrained")
+    ax.semilogy(range(len(errors)), errors, marker="o", markersize=3)
+    ax.axhline(tolerance, color="grey", linestyle="--", label=f"tolerance {tolerance:g}")
+    ax.set_xlabel("iteration")
+    ax.set_ylabel("pose error norm (rad; m)")
+    ax.set_title("Damped least squares on the shipped arm, from the neutral configuration")
+    ax.legend()
+    ax.grid(alpha=0.3, which="both")
+    figure.savefig(path, dpi=80)
+    plt.close(figure)
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--plot", type=pathlib.Path, metavar="PATH",
+                        help="write the error per iteration to this PNG (needs matplotlib)")
+    args = parser.parse_args(argv)
+
     model = load_arm()
     tool = model.get_frame_id("tcp")
     # A reachable target: the tool's placement at a configuration within the limits.
@@ -80,6 +105,10 @@ def main():
             print(f"  iteration {i:3d}: error {errors[i]:.3e}")
     within = bool(np.all((model.lower_limits <= q) & (q <= model.upper_limits)))
     print(f"converged in {len(errors) - 1} iterations, within the joint limits: {within}")
+    if args.plot:
+        plot(args.plot, errors)
+        print(f"figure written to {args.plot}")
+    return errors
 
 
 if __name__ == "__main__":
