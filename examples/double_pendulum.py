@@ -9,14 +9,11 @@ Prints the largest relative energy drift of each integrator and plots the energi
 time (matplotlib) unless --no-plot.
 """
 
-import argparse
-import pathlib
-import tempfile
-
 import numpy as np
 
 import kinetra
 from kinetra import Frame, FrameType, Inertia, Model, SE3
+from simulation import finish, parse_arguments, rk4_step
 
 LENGTHS = (1.0, 0.7)  # m
 MASSES = (1.0, 0.5)  # kg
@@ -37,26 +34,9 @@ def build_pendulum(lengths=LENGTHS, masses=MASSES):
     return model
 
 
-def rk4_step(model, data, q, v, dt):
-    """Classic Runge-Kutta on (q, v); the stages move q with `integrate`, which for
-    revolute joints is the sum q + v dt."""
-    tau = np.zeros(model.nv)
-
-    def acceleration(qs, vs):
-        return kinetra.aba(model, data, qs, vs, tau).to_numpy()
-
-    def moved(k, h):
-        return kinetra.integrate(model, q, h * k)
-
-    a1 = acceleration(q, v)
-    v2 = v + dt / 2 * a1
-    a2 = acceleration(moved(v, dt / 2), v2)
-    v3 = v + dt / 2 * a2
-    a3 = acceleration(moved(v2, dt / 2), v3)
-    v4 = v + dt * a3
-    a4 = acceleration(moved(v3, dt), v4)
-    q_next = moved(v + 2 * v2 + 2 * v3 + v4, dt / 6)
-    return q_next, v + dt / 6 * (a1 + 2 * a2 + 2 * a3 + a4)
+def free_rk4_step(model, data, q, v, dt):
+    """One Runge-Kutta step without torque."""
+    return rk4_step(model, data, q, v, lambda _: np.zeros(model.nv), dt)
 
 
 def euler_step(model, data, q, v, dt):
@@ -65,7 +45,7 @@ def euler_step(model, data, q, v, dt):
     return kinetra.integrate(model, q, v * dt), v
 
 
-def simulate(model, q, v, duration, dt, step=rk4_step):
+def simulate(model, q, v, duration, dt, step=free_rk4_step):
     """Returns (time, kinetic, potential): one entry per step."""
     data = model.create_data()
     steps = round(duration / dt)
@@ -99,25 +79,11 @@ def plot(path, t, rk4, euler):
         axes[1].semilogy(t[1:], np.maximum(relative_drift(k, p)[1:], 1e-17), label=name)
     axes[1].set_ylabel("relative drift\nof the total")
     axes[1].set_xlabel("time (s)")
-    for ax in axes:
-        ax.legend(loc="upper left", bbox_to_anchor=(1.01, 1), fontsize="small")
-        ax.grid(alpha=0.3)
-    figure.savefig(path, dpi=80)
-    plt.close(figure)
+    finish(figure, axes, path)
 
 
 def main(argv=None):
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--duration", type=float, default=10.0,
-                        help="simulated time in s (default 10)")
-    parser.add_argument("--dt", type=float, default=1e-3, help="time step in s (default 1e-3)")
-    parser.add_argument("--output", type=pathlib.Path,
-                        default=pathlib.Path(tempfile.gettempdir()) / "double_pendulum.png",
-                        help="where to write the figure (default: the system's temporary "
-                        "directory)")
-    parser.add_argument("--no-plot", action="store_true",
-                        help="skip the figure (no matplotlib needed)")
-    args = parser.parse_args(argv)
+    args = parse_arguments(argv, __doc__, 10.0, "double_pendulum.png")
 
     model = build_pendulum()
     q, v = np.array([2.0, -1.0]), np.zeros(model.nv)  # high up: a chaotic swing

@@ -9,13 +9,12 @@ Prints the largest relative drift of the energy, the angular momentum and the li
 momentum, and plots them over time (matplotlib, the `examples` extra) unless --no-plot.
 """
 
-import argparse
 import pathlib
-import tempfile
 
 import numpy as np
 
 import kinetra
+from simulation import finish, parse_arguments, rk4_step
 
 ROBOT = pathlib.Path(__file__).resolve().parent / "robot"
 
@@ -63,27 +62,6 @@ def tangent(theta, v):
     return k
 
 
-def rk4_step(model, data, q, v, tau, dt):
-    """One Runge-Kutta step on the manifold (Munthe-Kaas): each stage is reached from q with
-    `integrate` along an increment theta, and contributes the tangent of its velocity."""
-    def acceleration(theta, v_stage):
-        return kinetra.aba(model, data, kinetra.integrate(model, q, theta), v_stage, tau).to_numpy()
-
-    a1 = acceleration(np.zeros(model.nv), v)
-    k1 = v
-    v2 = v + dt / 2 * a1
-    a2 = acceleration(dt / 2 * k1, v2)
-    k2 = tangent(dt / 2 * k1, v2)
-    v3 = v + dt / 2 * a2
-    a3 = acceleration(dt / 2 * k2, v3)
-    k3 = tangent(dt / 2 * k2, v3)
-    v4 = v + dt * a3
-    a4 = acceleration(dt * k3, v4)
-    k4 = tangent(dt * k3, v4)
-    q_next = kinetra.integrate(model, q, dt / 6 * (k1 + 2 * k2 + 2 * k3 + k4))
-    return q_next, v + dt / 6 * (a1 + 2 * a2 + 2 * a3 + a4)
-
-
 def spatial_momentum(model, data, q, v):
     """(angular momentum about the world origin; linear momentum), in world axes.
 
@@ -111,7 +89,7 @@ def simulate(model, q, v, duration, dt):
     steps = round(duration / dt)
     for step in range(steps + 1):
         if step:
-            q, v = rk4_step(model, data, q, v, tau, dt)
+            q, v = rk4_step(model, data, q, v, lambda _: tau, dt, tangent)
         energy.append(kinetra.kinetic_energy(model, data, q, v)
                       + kinetra.potential_energy(model, data, q))
         momentum.append(spatial_momentum(model, data, q, v))  # leaves data.oMi placed for q
@@ -144,25 +122,11 @@ def plot(path, t, energy, momentum, spin):
         axes[2].semilogy(t[1:], np.maximum(change[1:], 1e-17), label=name)  # 0 has no logarithm
     axes[2].set_ylabel("relative drift")
     axes[2].set_xlabel("time (s)")
-    for ax in axes:
-        ax.legend(loc="upper left", bbox_to_anchor=(1.01, 1), fontsize="small")
-        ax.grid(alpha=0.3)
-    figure.savefig(path, dpi=80)
-    plt.close(figure)
+    finish(figure, axes, path)
 
 
 def main(argv=None):
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--duration", type=float, default=4.0,
-                        help="simulated time in s (default 4)")
-    parser.add_argument("--dt", type=float, default=1e-3, help="time step in s (default 1e-3)")
-    parser.add_argument("--output", type=pathlib.Path,
-                        default=pathlib.Path(tempfile.gettempdir()) / "falling_robot.png",
-                        help="where to write the figure (default: falling_robot.png in the "
-                        "system's temporary directory)")
-    parser.add_argument("--no-plot", action="store_true",
-                        help="skip the figure (no matplotlib needed)")
-    args = parser.parse_args(argv)
+    args = parse_arguments(argv, __doc__, 4.0, "falling_robot.png")
 
     model = load_quadruped()
     q, v = initial_state(model)

@@ -10,38 +10,16 @@ Prints the largest joint drift with and without compensation and the relative en
 change of the falling arm, and plots the drift over time (matplotlib) unless --no-plot.
 """
 
-import argparse
-import pathlib
-import tempfile
-
 import numpy as np
 
 import kinetra
 from inverse_kinematics import load_arm
+from simulation import finish, parse_arguments, rk4_step
 
 # Released at rest, reaching out sideways so that every joint carries weight. The
 # continuous wrist joint stores (cos, sin) of its angle; the fingers half open.
 WRIST = 0.4
 RELEASE = np.array([0.3, 0.9, -0.2, 1.1, 0.5, -0.6, np.cos(WRIST), np.sin(WRIST), 0.02, 0.02])
-
-
-def rk4_step(model, data, q, v, control, dt):
-    """Classic Runge-Kutta on (q, v) under the torques control(q). Each stage moves q from
-    the start with `integrate` (never q + v dt: the wrist's (cos, sin) pair must stay on
-    the circle); its joints are one-dimensional, so the stages' increments just add."""
-    def acceleration(theta, vs):
-        qs = kinetra.integrate(model, q, theta)
-        return kinetra.aba(model, data, qs, vs, control(qs)).to_numpy()
-
-    a1 = acceleration(np.zeros(model.nv), v)
-    v2 = v + dt / 2 * a1
-    a2 = acceleration(dt / 2 * v, v2)
-    v3 = v + dt / 2 * a2
-    a3 = acceleration(dt / 2 * v2, v3)
-    v4 = v + dt * a3
-    a4 = acceleration(dt * v3, v4)
-    q_next = kinetra.integrate(model, q, dt / 6 * (v + 2 * v2 + 2 * v3 + v4))
-    return q_next, v + dt / 6 * (a1 + 2 * a2 + 2 * a3 + a4)
 
 
 def simulate(model, q, duration, dt, compensate):
@@ -82,25 +60,11 @@ def plot(path, model, t, held, falling):
     axes[1].set_ylim(floor / 10, None)
     axes[1].set_ylabel("largest drift\n(rad; m)")
     axes[1].set_xlabel("time (s)")
-    for ax in axes:
-        ax.legend(loc="upper left", bbox_to_anchor=(1.01, 1), fontsize="small")
-        ax.grid(alpha=0.3)
-    figure.savefig(path, dpi=80)
-    plt.close(figure)
+    finish(figure, axes, path)
 
 
 def main(argv=None):
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--duration", type=float, default=1.0,
-                        help="simulated time in s (default 1)")
-    parser.add_argument("--dt", type=float, default=1e-3, help="time step in s (default 1e-3)")
-    parser.add_argument("--output", type=pathlib.Path,
-                        default=pathlib.Path(tempfile.gettempdir()) / "gravity_compensation.png",
-                        help="where to write the figure (default: the system's temporary "
-                        "directory)")
-    parser.add_argument("--no-plot", action="store_true",
-                        help="skip the figure (no matplotlib needed)")
-    args = parser.parse_args(argv)
+    args = parse_arguments(argv, __doc__, 1.0, "gravity_compensation.png")
 
     model = load_arm()
     t, held, _ = simulate(model, RELEASE, args.duration, args.dt, compensate=True)
