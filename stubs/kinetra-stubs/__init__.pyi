@@ -241,7 +241,8 @@ class JointModel:
 
     @property
     def joint_type(self) -> JointType:
-        """The kind of joint."""
+        """The kind of joint: a new JointType object on each read, so compare int() or repr()
+        with a member's (`int(j.joint_type) == int(JointType.Revolute)`), not `==`."""
     @property
     def nq(self) -> int:
         """The number of configuration coordinates."""
@@ -289,7 +290,9 @@ class Frame:
     def parent_frame(self) -> int:
         """The id of the parent frame."""
     @property
-    def frame_type(self) -> FrameType: ...
+    def frame_type(self) -> FrameType:
+        """The kind of frame: a new FrameType object on each read, so compare int() or repr()
+        with a member's, not `==`."""
     @property
     def placement(self) -> SE3:
         """The placement in the parent joint's frame (a copy)."""
