@@ -39,15 +39,6 @@ void run_chunks(std::size_t chunks, const std::function<void(std::size_t)>& work
   for (std::size_t c = started; c < chunks; ++c) work(c);
 }
 
-void write_homogeneous(const SE3& placement, std::span<double, 16> out) {
-  for (std::size_t i = 0; i < 3; ++i) {
-    for (std::size_t j = 0; j < 3; ++j) out[i * 4 + j] = placement.rotation()(i, j);
-    out[i * 4 + 3] = placement.translation()[i];
-  }
-  out[12] = out[13] = out[14] = 0.0;
-  out[15] = 1.0;
-}
-
 namespace {
 
 // Row i of a batch whose rows hold `width` values.
@@ -90,7 +81,7 @@ void forward_kinematics_batch(const Model& model, std::size_t rows, std::span<co
     place_joints(model, data, q, i);
     const auto placements = row_of(out, njoints * 16, i);
     for (std::size_t j = 0; j < njoints; ++j) {
-      write_homogeneous(data.joint_placements[j], placements.subspan(j * 16).first<16>());
+      data.joint_placements[j].write_homogeneous(placements.subspan(j * 16).first<16>());
     }
     return {};
   });
@@ -109,8 +100,8 @@ void frame_placements_batch(const Model& model, std::size_t rows, std::span<cons
     place_joints(model, data, q, i);
     const auto placements = row_of(out, count * 16, i);
     for (std::size_t k = 0; k < count; ++k) {
-      write_homogeneous(frame_placement(model, data, frame_ids[k]),
-                        placements.subspan(k * 16).first<16>());
+      frame_placement(model, data, frame_ids[k])
+          .write_homogeneous(placements.subspan(k * 16).first<16>());
     }
     return {};
   });

@@ -117,7 +117,4 @@ std::expected<void, RowFailure<SingularJointError>> aba_batch(
     const Model& model, std::size_t rows, std::span<const double> q, std::span<const double> v,
     std::span<const double> tau, std::span<double> qdd, std::size_t threads);
 
-// A placement as the 16 entries of its homogeneous matrix, row-major.
-void write_homogeneous(const SE3& placement, std::span<double, 16> out);
-
 }  // namespace kinetra

@@ -19,6 +19,15 @@ SE3 SE3::random(ThreadRng& rng) {
   return {SpatialRotation::from_axis_angle(w, theta), translation};
 }
 
+void SE3::write_homogeneous(std::span<double, 16> out) const {
+  for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t j = 0; j < 3; ++j) out[i * 4 + j] = rotation_(i, j);
+    out[i * 4 + 3] = translation_[i];
+  }
+  out[12] = out[13] = out[14] = 0.0;
+  out[15] = 1.0;
+}
+
 SE3 SE3::inverse() const {
   const SpatialRotation rt = rotation_.transpose();
   return {rt, -(rt * translation_)};

@@ -34,6 +34,8 @@ class SE3 {
     return {a.rotation_ * b.rotation_, a.rotation_ * b.translation_ + a.translation_};
   }
   SE3 inverse() const;
+  // The 16 entries of the homogeneous matrix, row-major.
+  void write_homogeneous(std::span<double, 16> out) const;
   // Applies the transform to a point.
   Vector3D act(const Vector3D& point) const { return rotation_ * point + translation_; }
   // [[R, [p]x R], [0, R]] in angular-first order.

@@ -33,12 +33,8 @@ std::expected<SE3, std::string> se3_from_arrays(const NdArrayView& rotation,
 }
 
 std::array<double, 16> homogeneous_rows(const SE3& t) {
-  std::array<double, 16> rows{};
-  for (std::size_t i = 0; i < 3; ++i) {
-    for (std::size_t j = 0; j < 3; ++j) rows[i * 4 + j] = t.rotation()(i, j);
-    rows[i * 4 + 3] = t.translation()[i];
-  }
-  rows[15] = 1.0;
+  std::array<double, 16> rows;
+  t.write_homogeneous(rows);
   return rows;
 }
 
