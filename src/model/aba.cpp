@@ -2,11 +2,15 @@
 #include <vector>
 
 #include "model/algorithms.hpp"
+#include "model/rnea_kernel.hpp"
 #include "model/spatial_dynamics.hpp"
 
 namespace kinetra {
 
-using namespace dynamics;
+using dynamics::inertia_matrix;
+using dynamics::Matrix6;
+using kernel::SingleRow;
+using Spatial = kernel::Spatial<double>;
 
 std::string display_text(const ForwardDynamicsError& error) {
   if (const auto* size = std::get_if<ConfigurationError>(&error)) return display_text(*size);
@@ -57,68 +61,100 @@ bool invert_positive(const double* d, std::size_t k, double* inverse) {
   return true;
 }
 
-std::array<double, 6> as_array(const Force& f) {
-  return {f.angular[0], f.angular[1], f.angular[2], f.linear[0], f.linear[1], f.linear[2]};
+// The forces and motions of the passes as six numbers, angular first.
+std::array<double, 6> as_array(const Spatial& f) {
+  return {f.w[0], f.w[1], f.w[2], f.v[0], f.v[1], f.v[2]};
+}
+
+Spatial apply(const Matrix6& a, const Spatial& x) {
+  const auto in = as_array(x);
+  double out[6];
+  for (std::size_t i = 0; i < 6; ++i) {
+    double s = 0.0;
+    for (std::size_t j = 0; j < 6; ++j) s += a(i, j) * in[j];
+    out[i] = s;
+  }
+  return {{{out[0], out[1], out[2]}}, {{out[3], out[4], out[5]}}};
+}
+
+// The index (angular first) of the single nonzero entry of an axis-aligned joint's
+// motion subspace.
+std::size_t unit_column(const JointMotion& joint) {
+  return joint.kind == MotionKind::revolute_axis ? joint.axis_index : 3 + joint.axis_index;
+}
+
+bool axis_aligned(const JointMotion& joint) {
+  return joint.kind == MotionKind::revolute_axis || joint.kind == MotionKind::prismatic_axis;
 }
 
 }  // namespace
 
 void aba_velocity_pass(const Model& model, Data& data, std::span<const double> q,
                        std::span<const double> v) {
-  update_local_placements(model, data, q);
-  const auto& joints = model.joint_models();
-  const auto& parents = model.joint_parents();
+  data.reserve_stages(model.njoints(), model.nv());
+  auto& fields = data.rnea;
+  fields.size_to(model.njoints());
+  const SingleRow rows{q, v, {}};
+  const auto& joints = model.joint_motions();
   const auto columns = model.subspace_columns();
-  std::size_t v_offset = 0;
-  for (std::size_t i = 0; i < joints.size(); ++i) {
-    const std::size_t nv = joints[i]->nv();
-    const Motion vj = subspace_motion(columns.subspan(v_offset, nv), v.subspan(v_offset, nv));
-    const SE3& pMi = data.local_placements[i];
-    const Motion velocity = i == 0 ? vj : motion_to_child(pMi, data.velocities[parents[i]]) + vj;
-    data.velocities[i] = velocity;
-    data.bias_accelerations[i] = cross_motion(velocity, vj);
+  fields.velocities[0] = {};
+  for (std::size_t i = 1; i < joints.size(); ++i) {
+    const JointMotion& joint = joints[i];
+    kernel::Placement<double>& X = fields.placements[i];
+    kernel::local_placement(joint, *model.joint_models()[i], model.joint_placements()[i], rows, X);
+    const double* speeds = v.data() + joint.v_offset;
+    Spatial velocity = kernel::motion_to_child(X, fields.velocities[joint.parent]);
+    kernel::add_subspace(joint, columns, speeds, velocity);
+    fields.velocities[i] = velocity;
+    data.bias_accelerations[i] = kernel::cross_subspace(joint, columns, speeds, velocity);
     const Inertia& body = model.inertias()[i];
     data.articulated_inertias[i] = inertia_matrix(body);
-    data.bias_forces[i] = cross_force(velocity, apply(body, velocity));
-    v_offset += nv;
+    data.bias_forces[i] = kernel::cross_force(velocity, kernel::momentum(body, velocity));
   }
 }
 
 std::expected<void, SingularJointError> aba_articulated_pass(const Model& model, Data& data,
                                                              std::span<const double> tau) {
-  const auto& joints = model.joint_models();
-  const auto& parents = model.joint_parents();
+  const auto& joints = model.joint_motions();
   const auto columns = model.subspace_columns();
-  std::size_t v_offset = model.nv();
-  for (std::size_t i = joints.size(); i-- > 0;) {
-    const std::size_t k = joints[i]->nv();
-    v_offset -= k;
-    Force* u_columns = &data.u_columns[v_offset];
-    double* u = &data.u_values[v_offset];
+  for (std::size_t i = joints.size(); i-- > 1;) {
+    const JointMotion& joint = joints[i];
+    const std::size_t k = joint.nv, offset = joint.v_offset;
+    Spatial* u_columns = &data.u_columns[offset];
+    double* u = &data.u_values[offset];
+    Matrix6& articulated = data.articulated_inertias[i];
+    const Spatial& bias_force = data.bias_forces[i];
     double d[kMaxDof * kMaxDof], d_inverse[kMaxDof * kMaxDof];
-    for (std::size_t c = 0; c < k; ++c) {
-      const Motion s = to_motion(columns[v_offset + c]);
-      u_columns[c] = apply(data.articulated_inertias[i], s);
-      u[c] = tau[v_offset + c] - dot(s, data.bias_forces[i]);
-    }
-    for (std::size_t r = 0; r < k; ++r) {
-      for (std::size_t c = 0; c < k; ++c)
-        d[r * k + c] = dot(to_motion(columns[v_offset + r]), u_columns[c]);
+    if (axis_aligned(joint)) {  // U is a column of IA, D one of its diagonal entries
+      const std::size_t c = unit_column(joint);
+      const auto bias = as_array(bias_force);
+      u_columns[0] = {{{articulated(0, c), articulated(1, c), articulated(2, c)}},
+                      {{articulated(3, c), articulated(4, c), articulated(5, c)}}};
+      u[0] = tau[offset] - bias[c];
+      d[0] = articulated(c, c);
+    } else {
+      for (std::size_t c = 0; c < k; ++c) {
+        const Spatial s = kernel::subspace_column(joint, columns, c);
+        u_columns[c] = apply(articulated, s);
+        u[c] = tau[offset + c] - kernel::dot(s, bias_force);
+      }
+      for (std::size_t r = 0; r < k; ++r) {
+        const Spatial s = kernel::subspace_column(joint, columns, r);
+        for (std::size_t c = 0; c < k; ++c) d[r * k + c] = kernel::dot(s, u_columns[c]);
+      }
     }
     if (!invert_positive(d, k, d_inverse)) {
       return std::unexpected(SingularJointError{i, model.joint_names()[i]});
     }
     for (std::size_t r = 0; r < k; ++r) {
-      for (std::size_t c = 0; c < k; ++c)
-        data.d_inverse_rows[v_offset + r][c] = d_inverse[r * k + c];
+      for (std::size_t c = 0; c < k; ++c) data.d_inverse_rows[offset + r][c] = d_inverse[r * k + c];
     }
     // A fixed world is never accelerated by its children: what they would pass to it
     // is not needed (this spares a floating base its 6x6 update).
-    if (i == 0 || (parents[i] == 0 && joints[0]->nv() == 0)) continue;
+    if (joint.parent == 0) continue;
     // Ia = IA - U D^-1 U^T and pa = pA + Ia c + U D^-1 u, then moved to the parent.
     // IA_i is overwritten by Ia_i: the acceleration pass needs only U, D^-1 and u.
-    Matrix6& articulated = data.articulated_inertias[i];
-    Force bias = data.bias_forces[i];
+    Spatial bias = bias_force;
     for (std::size_t m = 0; m < k; ++m) {
       const auto um = as_array(u_columns[m]);
       double weight_u = 0.0;  // (D^-1 u)_m
@@ -131,42 +167,43 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
           for (std::size_t col = r; col < 6; ++col) articulated(r, col) -= scaled * uc[col];
         }
       }
-      bias = bias + Force{u_columns[m].angular * weight_u, u_columns[m].linear * weight_u};
+      bias = bias + Spatial{u_columns[m].w * weight_u, u_columns[m].v * weight_u};
     }
     for (std::size_t r = 1; r < 6; ++r) {  // the update above kept the upper triangle
       for (std::size_t col = 0; col < r; ++col) articulated(r, col) = articulated(col, r);
     }
     bias = bias + apply(articulated, data.bias_accelerations[i]);
-    const std::size_t p = parents[i];
-    add_inertia_to_parent(data.local_placements[i], articulated, data.articulated_inertias[p]);
-    data.bias_forces[p] = data.bias_forces[p] + force_to_parent(data.local_placements[i], bias);
+    const kernel::Placement<double>& X = data.rnea.placements[i];
+    add_inertia_to_parent(X, articulated, data.articulated_inertias[joint.parent]);
+    data.bias_forces[joint.parent] =
+        data.bias_forces[joint.parent] + kernel::force_to_parent(X, bias);
   }
   return {};
 }
 
 void aba_acceleration_pass(const Model& model, Data& data, std::span<double> qdd) {
-  const auto& joints = model.joint_models();
-  const auto& parents = model.joint_parents();
+  const auto& joints = model.joint_motions();
   const auto columns = model.subspace_columns();
-  std::size_t v_offset = 0;
-  for (std::size_t i = 0; i < joints.size(); ++i) {
-    const std::size_t k = joints[i]->nv();
-    const Motion parent_acceleration =
-        i == 0 ? Motion{Vector3D::zeros(), -model.gravity()}
-               : motion_to_child(data.local_placements[i], data.accelerations[parents[i]]);
-    const Motion a_prime = parent_acceleration + data.bias_accelerations[i];
-    double rhs[kMaxDof];
+  auto& fields = data.rnea;
+  fields.accelerations[0] = {{}, kernel::v3(-model.gravity())};
+  for (std::size_t i = 1; i < joints.size(); ++i) {
+    const JointMotion& joint = joints[i];
+    const std::size_t k = joint.nv, offset = joint.v_offset;
+    const Spatial a_prime =
+        kernel::motion_to_child(fields.placements[i], fields.accelerations[joint.parent]) +
+        data.bias_accelerations[i];
+    double rhs[kMaxDof], x[kMaxDof];
     for (std::size_t c = 0; c < k; ++c)
-      rhs[c] = data.u_values[v_offset + c] - dot(a_prime, data.u_columns[v_offset + c]);
-    Motion acceleration = a_prime;
+      rhs[c] = data.u_values[offset + c] - kernel::dot(a_prime, data.u_columns[offset + c]);
     for (std::size_t r = 0; r < k; ++r) {
-      double x = 0.0;
-      for (std::size_t c = 0; c < k; ++c) x += data.d_inverse_rows[v_offset + r][c] * rhs[c];
-      acceleration = acceleration + to_motion(columns[v_offset + r]) * x;
-      qdd[v_offset + r] = x;
+      double value = 0.0;
+      for (std::size_t c = 0; c < k; ++c) value += data.d_inverse_rows[offset + r][c] * rhs[c];
+      x[r] = value;
+      qdd[offset + r] = value;
     }
-    data.accelerations[i] = acceleration;
-    v_offset += k;
+    Spatial acceleration = a_prime;
+    kernel::add_subspace(joint, columns, x, acceleration);
+    fields.accelerations[i] = acceleration;
   }
 }
 

@@ -17,7 +17,6 @@ void Data::reserve_stages(std::size_t njoints, std::size_t nv) {
     local_placements.resize(njoints);
     velocities.resize(njoints);
     accelerations.resize(njoints);
-    forces.resize(njoints);
     bias_accelerations.resize(njoints);
     articulated_inertias.resize(njoints);
     bias_forces.resize(njoints);

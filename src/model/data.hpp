@@ -7,6 +7,7 @@
 
 #include "base/serial.hpp"
 #include "joint/joint.hpp"
+#include "model/kernel_math.hpp"
 #include "model/origin_inertia.hpp"
 #include "model/spatial_dynamics.hpp"
 #include "spatial/se3.hpp"
@@ -45,19 +46,18 @@ class Data {
   // upwards at g instead of every body feeling gravity.
   std::vector<dynamics::Motion> velocities;
   std::vector<dynamics::Motion> accelerations;
-  // Inverse dynamics: the force each body needs, then (after the backward pass) the
-  // force its joint transmits to the subtree.
-  std::vector<dynamics::Force> forces;
+  // Inverse dynamics (rnea_forward_pass, rnea_backward_pass).
+  kernel::RneaFields<double> rnea;
 
   // Forward dynamics, pass 1: velocity-product accelerations c_i = v_i x (S_i qd_i).
-  std::vector<dynamics::Motion> bias_accelerations;
+  std::vector<kernel::Spatial<double>> bias_accelerations;
   // Pass 2: articulated inertias IA_i and bias forces pA_i (leaves to root), and each
   // joint's factors U_i = IA_i S_i, D_i^-1 = (S_i^T U_i)^-1, u_i = tau_i - S_i^T pA_i,
   // stored per velocity coordinate: joint i's entries start at its offset in v, and
   // row r of D_i^-1 is d_inverse_rows[offset + r].
   std::vector<dynamics::Matrix6> articulated_inertias;
-  std::vector<dynamics::Force> bias_forces;
-  std::vector<dynamics::Force> u_columns;
+  std::vector<kernel::Spatial<double>> bias_forces;
+  std::vector<kernel::Spatial<double>> u_columns;
   std::vector<std::array<double, kMaxDof>> d_inverse_rows;
   std::vector<double> u_values;
 

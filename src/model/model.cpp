@@ -33,6 +33,7 @@ Model Model::new_empty() {
   model.joint_parents_.push_back(WORLD_ID);
   model.joint_placements_.push_back(SE3::identity());
   model.joint_models_.push_back(std::make_unique<JointModelFixed>());
+  model.joint_motions_.push_back(classify_motion(*model.joint_models_.back()));
   model.inertias_.push_back(Inertia::zeros());
   model.joint_q_offsets_.push_back(0);
   model.joint_v_offsets_.push_back(0);
@@ -66,6 +67,10 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
   }
   const std::size_t id = njoints();
   const MotionList subspace = joint_model->motion_subspace();
+  JointMotion motion = classify_motion(*joint_model);
+  motion.parent = parent_id;
+  motion.q_offset = nq_;
+  motion.v_offset = nv_;
   joint_index_.reserve_one();
   const std::size_t columns = subspace_columns_.size();
   try {
@@ -77,6 +82,7 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
     joint_parents_.push_back(parent_id);
     joint_q_offsets_.push_back(nq_);
     joint_v_offsets_.push_back(nv_);
+    joint_motions_.push_back(motion);
   } catch (...) {
     // Out of memory half way: restore the lists to their common length.
     subspace_columns_.resize(columns);
@@ -87,6 +93,7 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
     joint_parents_.resize(id);
     joint_q_offsets_.resize(id);
     joint_v_offsets_.resize(id);
+    joint_motions_.resize(id);
     throw;
   }
   nq_ += joint_models_.back()->nq();
@@ -121,6 +128,7 @@ void Model::reserve(std::size_t joints, std::size_t frames) {
   joint_models_.reserve(joints);
   inertias_.reserve(joints);
   subspace_columns_.reserve(joints);
+  joint_motions_.reserve(joints);
   frames_.reserve(frames);
 }
 

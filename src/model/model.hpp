@@ -11,6 +11,7 @@
 #include "base/serial.hpp"
 #include "joint/joint.hpp"
 #include "model/frame.hpp"
+#include "model/joint_motion.hpp"
 #include "model/name_index.hpp"
 #include "spatial/inertia.hpp"
 #include "spatial/se3.hpp"
@@ -118,6 +119,8 @@ class Model {
   // The motion subspace columns of all joints (JointModel::motion_subspace), one per
   // velocity coordinate in velocity order, kept for the dynamics algorithms.
   std::span<const SpatialMotion> subspace_columns() const { return subspace_columns_; }
+  // Per joint, what the dynamics passes read of it (kind of motion, axis, parent, offsets).
+  const std::vector<JointMotion>& joint_motions() const { return joint_motions_; }
 
  private:
   friend struct serial::Codec<Model>;
@@ -148,6 +151,7 @@ class Model {
   std::size_t nv_ = 0;
   Vector3D gravity_;
   std::vector<SpatialMotion> subspace_columns_;
+  std::vector<JointMotion> joint_motions_;
 
   // Name indexes; each keeps the first id inserted for a key.
   NameIndex joint_index_;

@@ -1,71 +1,52 @@
+#include <cmath>
+
+#include "base/panic.hpp"
 #include "model/algorithms.hpp"
-#include "model/spatial_dynamics.hpp"
+#include "model/rnea_kernel.hpp"
 
 namespace kinetra {
 
-using namespace dynamics;
+namespace {
+
+// Shorter vectors than the model's are an internal failure.
+void check_rows(std::span<const double> values, std::size_t n) {
+  if (values.size() < n) panic("Matrix slicing out of bounds.");
+}
+
+SE3 to_se3(const kernel::Placement<double>& m) {
+  SpatialRotation r;
+  for (std::size_t j = 0; j < 3; ++j) {
+    for (std::size_t i = 0; i < 3; ++i) r(i, j) = m.c[j][i];
+  }
+  return {r, Vector3D(m.p[0], m.p[1], m.p[2])};
+}
+
+}  // namespace
 
 void update_local_placements(const Model& model, Data& data, std::span<const double> q) {
+  check_rows(q, model.nq());
   data.reserve_stages(model.njoints(), model.nv());
-  const auto& joints = model.joint_models();
-  const auto& placements = model.joint_placements();
-  std::size_t q_offset = 0;
+  const kernel::SingleRow rows{q, {}, {}};
+  const auto& joints = model.joint_motions();
   for (std::size_t i = 0; i < joints.size(); ++i) {
-    const std::size_t nq = joints[i]->nq();
-    data.local_placements[i] = placements[i] * joints[i]->transform(slice_rows(q, q_offset, nq));
-    q_offset += nq;
+    kernel::Placement<double> local;
+    kernel::local_placement(joints[i], *model.joint_models()[i], model.joint_placements()[i], rows,
+                            local);
+    data.local_placements[i] = to_se3(local);
   }
 }
 
 void rnea_forward_pass(const Model& model, Data& data, std::span<const double> q,
                        std::span<const double> v, std::span<const double> a) {
-  update_local_placements(model, data, q);
-  const auto& joints = model.joint_models();
-  const auto& parents = model.joint_parents();
-  const auto& inertias = model.inertias();
-  const auto columns = model.subspace_columns();
-  std::size_t v_offset = 0;
-  for (std::size_t i = 0; i < joints.size(); ++i) {
-    const std::size_t nv = joints[i]->nv();
-    const auto vi = slice_rows(v, v_offset, nv);
-    const auto ai = slice_rows(a, v_offset, nv);
-    const auto joint_columns = columns.subspan(v_offset, nv);
-    const Motion vj = subspace_motion(joint_columns, vi);  // S qd
-    const Motion aj = subspace_motion(joint_columns, ai);  // S qdd
-    const SE3& pMi = data.local_placements[i];
-    Motion velocity, acceleration;
-    if (i == 0) {
-      velocity = vj;
-      acceleration = aj + Motion{Vector3D::zeros(), -model.gravity()};
-    } else {
-      const std::size_t p = parents[i];
-      velocity = motion_to_child(pMi, data.velocities[p]) + vj;
-      acceleration = motion_to_child(pMi, data.accelerations[p]) + aj + cross_motion(velocity, vj);
-    }
-    data.velocities[i] = velocity;
-    data.accelerations[i] = acceleration;
-    data.forces[i] =
-        apply(inertias[i], acceleration) + cross_force(velocity, apply(inertias[i], velocity));
-    v_offset += nv;
-  }
+  check_rows(q, model.nq());
+  check_rows(v, model.nv());
+  check_rows(a, model.nv());
+  data.rnea.size_to(model.njoints());
+  kernel::rnea_forward(model, data.rnea, kernel::SingleRow{q, v, a});
 }
 
 void rnea_backward_pass(const Model& model, Data& data, std::span<double> tau) {
-  const auto& joints = model.joint_models();
-  const auto& parents = model.joint_parents();
-  const auto columns = model.subspace_columns();
-  std::size_t v_offset = model.nv();
-  for (std::size_t j = joints.size(); j-- > 0;) {
-    const std::size_t nv = joints[j]->nv();
-    v_offset -= nv;
-    for (std::size_t k = 0; k < nv; ++k) {
-      tau[v_offset + k] = dot(to_motion(columns[v_offset + k]), data.forces[j]);
-    }
-    if (j > 0) {
-      const std::size_t p = parents[j];
-      data.forces[p] = data.forces[p] + force_to_parent(data.local_placements[j], data.forces[j]);
-    }
-  }
+  kernel::rnea_backward(model, data.rnea, [&](std::size_t k, double value) { tau[k] = value; });
 }
 
 Configuration rnea_backward_pass(const Model& model, Data& data) {

@@ -41,8 +41,9 @@ Block transpose(const Block& a) { return {a[0], a[3], a[6], a[1], a[4], a[7], a[
 
 Block skew(const Vector3D& v) { return {0, -v[2], v[1], v[2], 0, -v[0], -v[1], v[0], 0}; }
 
-Block rows_of(const SpatialRotation& r) {
-  return {r(0, 0), r(0, 1), r(0, 2), r(1, 0), r(1, 1), r(1, 2), r(2, 0), r(2, 1), r(2, 2)};
+Block rows_of(const kernel::Placement<double>& m) {
+  return {m.c[0][0], m.c[1][0], m.c[2][0], m.c[0][1], m.c[1][1],
+          m.c[2][1], m.c[0][2], m.c[1][2], m.c[2][2]};
 }
 
 }  // namespace
@@ -76,14 +77,14 @@ Force apply(const Matrix6& a, const Motion& x) {
   return {{out[0], out[1], out[2]}, {out[3], out[4], out[5]}};
 }
 
-void add_inertia_to_parent(const SE3& pMi, const Matrix6& inertia, Matrix6& out) {
+void add_inertia_to_parent(const kernel::Placement<double>& pMi, const Matrix6& inertia,
+                           Matrix6& out) {
   // iXp^T = T diag(R, R) with T = [[1, S], [0, 1]] and S = [p]x. Rotate every block
   // (R X R^T), then shift by p:
   //   top left  A + S B^T + B S^T + S C S^T,  top right  B + S C,  bottom right  C.
   // Products with S are cross products with p, column by column.
-  const SpatialRotation& r = pMi.rotation();
-  const Vector3D& p = pMi.translation();
-  const Block rows = rows_of(r);
+  const Vector3D p(pMi.p[0], pMi.p[1], pMi.p[2]);
+  const Block rows = rows_of(pMi);
   const Block a = rotate_symmetric(rows, block(inertia, 0, 0));
   const Block b = product(product(rows, block(inertia, 0, 3)), transpose(rows));
   const Block c = rotate_symmetric(rows, block(inertia, 3, 3));

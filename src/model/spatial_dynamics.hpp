@@ -11,6 +11,7 @@
 #include <array>
 #include <span>
 
+#include "model/kernel_math.hpp"
 #include "spatial/inertia.hpp"
 #include "spatial/motion.hpp"
 #include "spatial/se3.hpp"
@@ -93,6 +94,7 @@ Force apply(const Matrix6& inertia, const Motion& m);
 
 // parent += iXp^T I iXp: an articulated inertia moved from child to parent
 // coordinates and added to the parent's.
-void add_inertia_to_parent(const SE3& pMi, const Matrix6& inertia, Matrix6& parent);
+void add_inertia_to_parent(const kernel::Placement<double>& pMi, const Matrix6& inertia,
+                           Matrix6& parent);
 
 }  // namespace kinetra::dynamics

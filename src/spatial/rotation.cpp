@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "spatial/trig.hpp"
+
 namespace kinetra {
 
 SpatialRotation SpatialRotation::from_axis_angle(const Vector3D& axis, double angle) {
@@ -11,8 +13,8 @@ SpatialRotation SpatialRotation::from_axis_angle(const Vector3D& axis, double an
 
 SpatialRotation SpatialRotation::from_unit_axis_angle(const Vector3D& k, double angle) {
   if (angle == 0.0) return identity();
-  const double c = std::cos(angle);
-  const double s = std::sin(angle);
+  double c, s;
+  cos_sin(angle, c, s);
   const double t = 1.0 - c;
   // c I + s [k]x + (1 - c) k k^T, entry by entry
   SpatialRotation r;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <optional>
 #include <random>
@@ -167,6 +168,10 @@ Robot random_robot(std::uint64_t seed, std::size_t joints, bool chain) {
     const JointType kind = kinds[(i - 1 + seed) % 4];
     Vector3D axis = random_vector(rng, 1.0);
     if (kind == JointType::Prismatic) axis = axis * 1.5;  // not of unit length
+    if (i % 3 == 0) {  // along a coordinate axis, as most robots are built
+      axis = Vector3D::zeros();
+      axis[i % 9 / 3] = kind == JointType::Prismatic ? 1.0 : 2.0;
+    }
     const std::size_t parent =
         chain ? i - 1 : std::uniform_int_distribution<std::size_t>(0, i - 1)(rng);
     robot.joints.push_back({kind, axis});
@@ -333,6 +338,33 @@ TEST_P(RandomRobot, ForwardKinematicsMatchesMatrixProducts) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
       const Mat4 got = from_se3(data.joint_placements[i]);
       for (int k = 0; k < 16; ++k) EXPECT_NEAR(got[k], expected[i][k], 1e-12) << "joint " << i;
+    }
+  }
+}
+
+// The world placements keep the formula order of the joints' own placements:
+// oMi = (oMi[parent] * placement) * (the joint data's placement), to the bit.
+TEST_P(RandomRobot, ForwardKinematicsKeepsTheProductOrder) {
+  Data data = robot.model.create_data();
+  const auto& model = robot.model;
+  std::uniform_real_distribution<double> wide(-40.0, 40.0);
+  for (int trial = 0; trial < 5; ++trial) {
+    Vec q = random_q(robot, rng);
+    if (trial == 1) std::fill(q.begin(), q.end(), 0.0);
+    if (trial == 2) {
+      for (double& x : q) x = wide(rng);
+    }
+    ASSERT_TRUE(forward_kinematics(model, data, q).has_value());
+    std::vector<SE3> expected{SE3::identity()};
+    for (std::size_t i = 1; i < model.njoints(); ++i) {
+      const JointMotion& joint = model.joint_motions()[i];
+      auto joint_data = model.joint_models()[i]->create_joint_data();
+      ASSERT_TRUE(joint_data->update(*model.joint_models()[i],
+                                     std::span(q).subspan(joint.q_offset, joint.nq)));
+      expected.push_back((expected[joint.parent] * model.joint_placements()[i]) *
+                         joint_data->get_joint_placement());
+      EXPECT_EQ(std::memcmp(&expected[i], &data.joint_placements[i], sizeof(SE3)), 0)
+          << "joint " << i << ", trial " << trial;
     }
   }
 }

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <random>
 
 #include "spatial/motion.hpp"
 #include "spatial/rotation.hpp"
+#include "spatial/trig.hpp"
 
 namespace kinetra {
 namespace {
@@ -32,3 +36,20 @@ TEST(SpatialRotation, AxisAngleAboutNoAxis) {
 
 }  // namespace
 }  // namespace kinetra
+
+// The joints take cosine and sine from one sincos call; forward kinematics promises the
+// bits of cos and sin, so the two must agree everywhere, also far from the origin.
+TEST(Trig, SinCosGivesTheBitsOfCosAndSin) {
+  std::mt19937_64 rng(7);
+  for (int exponent = -40; exponent <= 40; exponent += 4) {
+    std::uniform_real_distribution<double> uniform(-std::ldexp(1.0, exponent),
+                                                   std::ldexp(1.0, exponent));
+    for (int i = 0; i < 20000; ++i) {
+      const double x = uniform(rng);
+      double c, s;
+      kinetra::cos_sin(x, c, s);
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(c), std::bit_cast<std::uint64_t>(std::cos(x))) << x;
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(s), std::bit_cast<std::uint64_t>(std::sin(x))) << x;
+    }
+  }
+}

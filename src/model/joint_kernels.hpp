@@ -1,0 +1,167 @@
+#pragma once
+
+// A joint's part of the dynamics passes, per kind of motion, over a number type R (see
+// kernel_math.hpp). A `Rows` source gives the coordinates:
+//   R q(i), R v(k), R a(k)                the entries at index i of q, k of v and a;
+//   static void sincos(const R&, R& c, R& s)   cosine and sine, from the library calls;
+//   Placement<R> own(placement, joint, motion) placement * joint.transform(its q).
+
+#include <span>
+
+#include "model/joint_motion.hpp"
+#include "model/kernel_math.hpp"
+
+namespace kinetra::kernel {
+
+KERNEL_INLINE V3<double> column(const SE3& m, std::size_t j) {
+  const auto& r = m.rotation();
+  return {{r(0, j), r(1, j), r(2, j)}};
+}
+
+// liMi: the joint's frame in its parent's frame, placement * (the joint's motion).
+template <class R, class Rows>
+KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& model,
+                                   const SE3& placement, const Rows& rows, Placement<R>& out) {
+  const V3<double> c0 = column(placement, 0), c1 = column(placement, 1), c2 = column(placement, 2);
+  const V3<double> p = v3(placement.translation());
+  const auto keep = [&] {
+    out.c[0] = lift<R>(c0);
+    out.c[1] = lift<R>(c1);
+    out.c[2] = lift<R>(c2);
+  };
+  switch (joint.kind) {
+    case MotionKind::constant:
+      keep();
+      out.p = lift<R>(p);
+      return;
+    case MotionKind::revolute_axis: {
+      // About e_k: e_a -> c e_a + s e_b and e_b -> c e_b - s e_a, with (k, a, b) cyclic.
+      R c, s;
+      Rows::sincos(rows.q(joint.q_offset), c, s);
+      const std::size_t k = joint.axis_index, a = (k + 1) % 3, b = (k + 2) % 3;
+      const V3<double> cols[3] = {c0, c1, c2};
+      out.c[k] = lift<R>(cols[k]);
+      out.c[a] = cols[a] * c + cols[b] * s;
+      out.c[b] = cols[b] * c - cols[a] * s;
+      out.p = lift<R>(p);
+      return;
+    }
+    case MotionKind::revolute: {
+      // c I + s [k]x + (1 - c) k k^T, column by column, then the placement's rotation.
+      R c, s;
+      Rows::sincos(rows.q(joint.q_offset), c, s);
+      const V3<double> k = v3(joint.axis);
+      const R t = 1.0 - c;
+      const V3<R> turned[3] = {
+          {{c + t * (k[0] * k[0]), s * k[2] + t * (k[1] * k[0]), t * (k[2] * k[0]) - s * k[1]}},
+          {{t * (k[0] * k[1]) - s * k[2], c + t * (k[1] * k[1]), s * k[0] + t * (k[2] * k[1])}},
+          {{s * k[1] + t * (k[0] * k[2]), t * (k[1] * k[2]) - s * k[0], c + t * (k[2] * k[2])}}};
+      for (std::size_t j = 0; j < 3; ++j) {
+        out.c[j] = (c0 * turned[j][0] + c1 * turned[j][1]) + c2 * turned[j][2];
+      }
+      out.p = lift<R>(p);
+      return;
+    }
+    case MotionKind::prismatic_axis: {
+      keep();
+      const V3<double> cols[3] = {c0, c1, c2};
+      out.p = p + cols[joint.axis_index] * rows.q(joint.q_offset);
+      return;
+    }
+    case MotionKind::prismatic: {
+      keep();
+      const R x = rows.q(joint.q_offset);
+      const V3<double> k = v3(joint.axis);
+      out.p = p + ((c0 * (k[0] * x) + c1 * (k[1] * x)) + c2 * (k[2] * x));
+      return;
+    }
+    case MotionKind::own:
+      out = rows.own(placement, model, joint);
+      return;
+  }
+}
+
+// The joint's coordinates x (nv of them, x[0] first) along its motion subspace S, added to m.
+template <class R>
+KERNEL_INLINE void add_subspace(const JointMotion& joint, std::span<const SpatialMotion> columns,
+                                const R* x, Spatial<R>& m) {
+  switch (joint.kind) {
+    case MotionKind::constant:
+      return;
+    case MotionKind::revolute_axis:
+      m.w[joint.axis_index] = m.w[joint.axis_index] + x[0];
+      return;
+    case MotionKind::prismatic_axis:
+      m.v[joint.axis_index] = m.v[joint.axis_index] + x[0];
+      return;
+    case MotionKind::revolute:
+      m.w = m.w + v3(joint.axis) * x[0];
+      return;
+    case MotionKind::prismatic:
+      m.v = m.v + v3(joint.axis) * x[0];
+      return;
+    case MotionKind::own:
+      for (std::size_t k = 0; k < joint.nv; ++k) {
+        const SpatialMotion& s = columns[joint.v_offset + k];
+        for (std::size_t i = 0; i < 3; ++i) {
+          m.w[i] = m.w[i] + s[i] * x[k];
+          m.v[i] = m.v[i] + s[i + 3] * x[k];
+        }
+      }
+      return;
+  }
+}
+
+// m x (S x): the velocity-product term of a body moving with m whose joint moves at x.
+template <class R>
+KERNEL_INLINE Spatial<R> cross_subspace(const JointMotion& joint,
+                                        std::span<const SpatialMotion> columns, const R* x,
+                                        const Spatial<R>& m) {
+  switch (joint.kind) {
+    case MotionKind::constant:
+      return {};
+    case MotionKind::revolute_axis:
+      return {cross_unit(m.w, joint.axis_index) * x[0], cross_unit(m.v, joint.axis_index) * x[0]};
+    case MotionKind::prismatic_axis:
+      return {V3<R>{}, cross_unit(m.w, joint.axis_index) * x[0]};
+    default: {
+      Spatial<R> sx{};
+      add_subspace(joint, columns, x, sx);
+      return cross_motion(m, sx);
+    }
+  }
+}
+
+// Column k of the joint's motion subspace.
+KERNEL_INLINE Spatial<double> subspace_column(const JointMotion& joint,
+                                              std::span<const SpatialMotion> columns,
+                                              std::size_t k) {
+  if (joint.kind == MotionKind::own) {
+    const SpatialMotion& m = columns[joint.v_offset + k];
+    return {{{m[0], m[1], m[2]}}, {{m[3], m[4], m[5]}}};
+  }
+  Spatial<double> s{};
+  const double one = 1.0;
+  add_subspace(joint, columns, &one, s);  // the other kinds have one column
+  return s;
+}
+
+// S_k^T f for the joint's velocity coordinate k.
+template <class R>
+KERNEL_INLINE R project(const JointMotion& joint, std::span<const SpatialMotion> columns,
+                        std::size_t k, const Spatial<R>& f) {
+  switch (joint.kind) {
+    case MotionKind::revolute_axis:
+      return f.w[joint.axis_index];
+    case MotionKind::prismatic_axis:
+      return f.v[joint.axis_index];
+    case MotionKind::revolute:
+      return dot(v3(joint.axis), f.w);
+    case MotionKind::prismatic:
+      return dot(v3(joint.axis), f.v);
+    default:
+      return dot(columns[joint.v_offset + k], f);
+  }
+}
+
+}  // namespace kinetra::kernel

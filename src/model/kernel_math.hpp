@@ -1,0 +1,165 @@
+#pragma once
+
+// The spatial arithmetic of the dynamics passes, written once over a number type: `double`
+// for a single call, or a short vector of samples that the batches run side by side. Every
+// operation is the same IEEE operation on every lane in the same order (the project
+// compiles with -ffp-contract=off), so a lane's results are bitwise the single call's.
+// Quantities that belong to the model (placements, inertias, axes) stay `double` and are
+// used in every lane.
+
+#include <cstddef>
+#include <vector>
+
+#include "spatial/inertia.hpp"
+#include "spatial/se3.hpp"
+
+#define KERNEL_INLINE [[gnu::always_inline]] inline
+
+namespace kinetra::kernel {
+
+template <class R>
+struct V3 {
+  R e[3];
+  KERNEL_INLINE const R& operator[](std::size_t i) const { return e[i]; }
+  KERNEL_INLINE R& operator[](std::size_t i) { return e[i]; }
+};
+
+template <class A, class B>
+using Sum = decltype(A{} + B{});
+
+template <class A, class B>
+KERNEL_INLINE V3<Sum<A, B>> operator+(const V3<A>& a, const V3<B>& b) {
+  return {{a[0] + b[0], a[1] + b[1], a[2] + b[2]}};
+}
+template <class A, class B>
+KERNEL_INLINE V3<Sum<A, B>> operator-(const V3<A>& a, const V3<B>& b) {
+  return {{a[0] - b[0], a[1] - b[1], a[2] - b[2]}};
+}
+template <class A, class S>
+KERNEL_INLINE V3<Sum<A, S>> operator*(const V3<A>& a, const S& s) {
+  return {{a[0] * s, a[1] * s, a[2] * s}};
+}
+template <class A, class B>
+KERNEL_INLINE V3<Sum<A, B>> cross(const V3<A>& a, const V3<B>& b) {
+  return {{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]}};
+}
+template <class A, class B>
+KERNEL_INLINE Sum<A, B> dot(const V3<A>& a, const V3<B>& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+// a x e_k for the unit vector e_k along axis k.
+template <class R>
+KERNEL_INLINE V3<R> cross_unit(const V3<R>& a, std::size_t k) {
+  V3<R> out;
+  out[k] = R{};
+  out[(k + 1) % 3] = a[(k + 2) % 3];
+  out[(k + 2) % 3] = -a[(k + 1) % 3];
+  return out;
+}
+
+KERNEL_INLINE V3<double> v3(const Vector3D& v) { return {{v[0], v[1], v[2]}}; }
+// The same value in every lane.
+template <class R>
+KERNEL_INLINE V3<R> lift(const V3<double>& v) {
+  return {{R(v[0]), R(v[1]), R(v[2])}};
+}
+
+// A rigid transform (R, p), child to parent coordinates; R column by column.
+template <class R>
+struct Placement {
+  V3<R> c[3];
+  V3<R> p;
+};
+
+template <class R>
+KERNEL_INLINE Placement<R> broadcast(const SE3& m) {
+  Placement<R> out;
+  for (std::size_t j = 0; j < 3; ++j) {
+    for (std::size_t i = 0; i < 3; ++i) out.c[j][i] = R(m.rotation()(i, j));
+  }
+  for (std::size_t i = 0; i < 3; ++i) out.p[i] = R(m.translation()[i]);
+  return out;
+}
+
+// R x and R^T x.
+template <class A, class B>
+KERNEL_INLINE V3<Sum<A, B>> rotate(const Placement<A>& m, const V3<B>& x) {
+  return (m.c[0] * x[0] + m.c[1] * x[1]) + m.c[2] * x[2];
+}
+template <class A, class B>
+KERNEL_INLINE V3<Sum<A, B>> rotate_back(const Placement<A>& m, const V3<B>& x) {
+  return {{dot(m.c[0], x), dot(m.c[1], x), dot(m.c[2], x)}};
+}
+
+// A spatial motion (angular; linear) or force (moment; force).
+template <class R>
+struct Spatial {
+  V3<R> w, v;
+};
+
+template <class R>
+KERNEL_INLINE Spatial<R> operator+(const Spatial<R>& a, const Spatial<R>& b) {
+  return {a.w + b.w, a.v + b.v};
+}
+template <class R>
+KERNEL_INLINE R dot(const Spatial<R>& m, const Spatial<R>& f) {
+  return dot(m.w, f.w) + dot(m.v, f.v);
+}
+template <class R>
+KERNEL_INLINE R dot(const SpatialMotion& s, const Spatial<R>& f) {
+  return (s[0] * f.w[0] + s[1] * f.w[1] + s[2] * f.w[2]) +
+         (s[3] * f.v[0] + s[4] * f.v[1] + s[5] * f.v[2]);
+}
+
+// iXp m: a parent-frame motion in child coordinates, (R^T w; R^T (v - p x w)).
+template <class A, class B>
+KERNEL_INLINE Spatial<Sum<A, B>> motion_to_child(const Placement<A>& m, const Spatial<B>& x) {
+  return {rotate_back(m, x.w), rotate_back(m, x.v - cross(m.p, x.w))};
+}
+// iXp^T f: a child-frame force in parent coordinates, (R n + p x (R f); R f).
+template <class A, class B>
+KERNEL_INLINE Spatial<Sum<A, B>> force_to_parent(const Placement<A>& m, const Spatial<B>& f) {
+  const auto rf = rotate(m, f.v);
+  return {rotate(m, f.w) + cross(m.p, rf), rf};
+}
+// (w; v) x (a; b) = (w x a; w x b + v x a) and (w; v) x* (n; f) = (w x n + v x f; w x f).
+template <class R>
+KERNEL_INLINE Spatial<R> cross_motion(const Spatial<R>& m, const Spatial<R>& x) {
+  return {cross(m.w, x.w), cross(m.w, x.v) + cross(m.v, x.w)};
+}
+template <class R>
+KERNEL_INLINE Spatial<R> cross_force(const Spatial<R>& m, const Spatial<R>& f) {
+  return {cross(m.w, f.w) + cross(m.v, f.v), cross(m.w, f.v)};
+}
+
+// The momentum of a body moving with m: f = mass (v - c x w), n = I w + c x f, with I the
+// rotational inertia about the centre of mass c.
+template <class R>
+KERNEL_INLINE Spatial<R> momentum(const Inertia& body, const Spatial<R>& m) {
+  const V3<double> c = v3(body.com());
+  const V3<R> f = (m.v - cross(c, m.w)) * body.mass();
+  const auto& s = body.inertia().data();  // m11, m22, m33, m12, m13, m23
+  const V3<R>& w = m.w;
+  const V3<R> iw{{s[0] * w[0] + s[3] * w[1] + s[4] * w[2], s[3] * w[0] + s[1] * w[1] + s[5] * w[2],
+                  s[4] * w[0] + s[5] * w[1] + s[2] * w[2]}};
+  return {iw + cross(c, f), f};
+}
+
+// The fields of the inverse-dynamics passes, one entry per joint: liMi, the body
+// velocities and accelerations in each joint's frame (the base accelerating upwards at g
+// instead of every body feeling gravity), and the forces (each body's, then after the
+// backward pass the force its joint transmits to its subtree).
+template <class R>
+struct RneaFields {
+  std::vector<Placement<R>> placements;
+  std::vector<Spatial<R>> velocities, accelerations, forces;
+  void size_to(std::size_t njoints) {
+    if (placements.size() >= njoints) return;
+    placements.resize(njoints);
+    velocities.resize(njoints);
+    accelerations.resize(njoints);
+    forces.resize(njoints);
+  }
+};
+
+}  // namespace kinetra::kernel

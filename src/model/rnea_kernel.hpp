@@ -1,0 +1,73 @@
+#pragma once
+
+// The two passes of inverse dynamics over a number type R and a source of rows (see
+// joint_kernels.hpp), shared by the single call and the batches' lanes.
+
+#include "model/joint_kernels.hpp"
+#include "model/model.hpp"
+#include "spatial/trig.hpp"
+
+namespace kinetra::kernel {
+
+// The rows source of a single call: q, v and a as given.
+struct SingleRow {
+  std::span<const double> q_, v_, a_;
+  double q(std::size_t i) const { return q_[i]; }
+  double v(std::size_t k) const { return v_[k]; }
+  double a(std::size_t k) const { return a_[k]; }
+  static void sincos(double x, double& c, double& s) { cos_sin(x, c, s); }
+  Placement<double> own(const SE3& placement, const JointModel& joint,
+                        const JointMotion& motion) const {
+    return broadcast<double>(placement * joint.transform(q_.subspan(motion.q_offset, motion.nq)));
+  }
+};
+
+template <class R, class Rows>
+KERNEL_INLINE void rnea_forward(const Model& model, RneaFields<R>& s, const Rows& rows) {
+  const auto& joints = model.joint_motions();
+  const auto& models = model.joint_models();
+  const auto& placements = model.joint_placements();
+  const auto& inertias = model.inertias();
+  const auto columns = model.subspace_columns();
+  s.velocities[0] = {};
+  s.accelerations[0] = {V3<R>{}, lift<R>(v3(-model.gravity()))};
+  for (std::size_t i = 1; i < joints.size(); ++i) {
+    const JointMotion& joint = joints[i];
+    Placement<R>& X = s.placements[i];
+    local_placement(joint, *models[i], placements[i], rows, X);
+    R speeds[MotionList::kCapacity], rates[MotionList::kCapacity];
+    for (std::size_t k = 0; k < joint.nv; ++k) {
+      speeds[k] = rows.v(joint.v_offset + k);
+      rates[k] = rows.a(joint.v_offset + k);
+    }
+    Spatial<R> velocity = motion_to_child(X, s.velocities[joint.parent]);
+    add_subspace(joint, columns, speeds, velocity);
+    Spatial<R> acceleration = motion_to_child(X, s.accelerations[joint.parent]);
+    add_subspace(joint, columns, rates, acceleration);
+    acceleration = acceleration + cross_subspace(joint, columns, speeds, velocity);
+    s.velocities[i] = velocity;
+    s.accelerations[i] = acceleration;
+    const Inertia& body = inertias[i];
+    s.forces[i] = momentum(body, acceleration) + cross_force(velocity, momentum(body, velocity));
+  }
+}
+
+// tau(index, value) receives S^T f for every velocity coordinate. The world joint is not
+// moved by its children, so nothing is passed to it.
+template <class R, class Tau>
+KERNEL_INLINE void rnea_backward(const Model& model, RneaFields<R>& s, Tau&& tau) {
+  const auto& joints = model.joint_motions();
+  const auto columns = model.subspace_columns();
+  for (std::size_t j = joints.size(); j-- > 1;) {
+    const JointMotion& joint = joints[j];
+    const Spatial<R>& f = s.forces[j];
+    for (std::size_t k = 0; k < joint.nv; ++k) {
+      tau(joint.v_offset + k, project(joint, columns, k, f));
+    }
+    if (joint.parent != 0) {
+      s.forces[joint.parent] = s.forces[joint.parent] + force_to_parent(s.placements[j], f);
+    }
+  }
+}
+
+}  // namespace kinetra::kernel
