@@ -2,13 +2,11 @@
 #include <vector>
 
 #include "model/algorithms.hpp"
+#include "model/articulated.hpp"
 #include "model/rnea_kernel.hpp"
-#include "model/spatial_dynamics.hpp"
 
 namespace kinetra {
 
-using dynamics::inertia_matrix;
-using dynamics::Matrix6;
 using kernel::SingleRow;
 using Spatial = kernel::Spatial<double>;
 
@@ -61,22 +59,6 @@ bool invert_positive(const double* d, std::size_t k, double* inverse) {
   return true;
 }
 
-// The forces and motions of the passes as six numbers, angular first.
-std::array<double, 6> as_array(const Spatial& f) {
-  return {f.w[0], f.w[1], f.w[2], f.v[0], f.v[1], f.v[2]};
-}
-
-Spatial apply(const Matrix6& a, const Spatial& x) {
-  const auto in = as_array(x);
-  double out[6];
-  for (std::size_t i = 0; i < 6; ++i) {
-    double s = 0.0;
-    for (std::size_t j = 0; j < 6; ++j) s += a(i, j) * in[j];
-    out[i] = s;
-  }
-  return {{{out[0], out[1], out[2]}}, {{out[3], out[4], out[5]}}};
-}
-
 // The index (angular first) of the single nonzero entry of an axis-aligned joint's
 // motion subspace.
 std::size_t unit_column(const JointMotion& joint) {
@@ -108,45 +90,47 @@ void aba_velocity_pass(const Model& model, Data& data, std::span<const double> q
     fields.velocities[i] = velocity;
     data.bias_accelerations[i] = kernel::cross_subspace(joint, columns, speeds, velocity);
     const Inertia& body = model.inertias()[i];
-    data.articulated_inertias[i] = inertia_matrix(body);
+    data.articulated_inertias[i] = model.inertia_matrices()[i];
     data.bias_forces[i] = kernel::cross_force(velocity, kernel::momentum(body, velocity));
   }
 }
 
-std::expected<void, SingularJointError> aba_articulated_pass(const Model& model, Data& data,
-                                                             std::span<const double> tau) {
+namespace {
+
+// Leaves to root: each joint's factors, then its articulated inertia and bias force moved
+// to its parent. Cloned for AVX2, where a column half fills one register. Returns the id
+// of a joint whose D is not positive definite, or 0.
+[[gnu::target_clones("avx2", "default")]] std::size_t articulated_loop(
+    const Model& model, Data& data, std::span<const double> tau) {
   const auto& joints = model.joint_motions();
   const auto columns = model.subspace_columns();
   for (std::size_t i = joints.size(); i-- > 1;) {
     const JointMotion& joint = joints[i];
     const std::size_t k = joint.nv, offset = joint.v_offset;
-    Spatial* u_columns = &data.u_columns[offset];
+    articulated::Matrix& inertia = data.articulated_inertias[i];
+    const articulated::Six bias_force = articulated::six(data.bias_forces[i]);
+    articulated::Six u_columns[kMaxDof];
     double* u = &data.u_values[offset];
-    Matrix6& articulated = data.articulated_inertias[i];
-    const Spatial& bias_force = data.bias_forces[i];
     double d[kMaxDof * kMaxDof], d_inverse[kMaxDof * kMaxDof];
     if (axis_aligned(joint)) {  // U is a column of IA, D one of its diagonal entries
       const std::size_t c = unit_column(joint);
-      const auto bias = as_array(bias_force);
-      u_columns[0] = {{{articulated(0, c), articulated(1, c), articulated(2, c)}},
-                      {{articulated(3, c), articulated(4, c), articulated(5, c)}}};
-      u[0] = tau[offset] - bias[c];
-      d[0] = articulated(c, c);
+      u_columns[0] = inertia.col[c];
+      u[0] = tau[offset] - articulated::entry(bias_force, c);
+      d[0] = articulated::entry(u_columns[0], c);
     } else {
+      articulated::Six s[kMaxDof];
       for (std::size_t c = 0; c < k; ++c) {
-        const Spatial s = kernel::subspace_column(joint, columns, c);
-        u_columns[c] = apply(articulated, s);
-        u[c] = tau[offset + c] - kernel::dot(s, bias_force);
+        s[c] = articulated::six(kernel::subspace_column(joint, columns, c));
+        u_columns[c] = articulated::apply(inertia, s[c]);
+        u[c] = tau[offset + c] - articulated::dot(s[c], bias_force);
       }
       for (std::size_t r = 0; r < k; ++r) {
-        const Spatial s = kernel::subspace_column(joint, columns, r);
-        for (std::size_t c = 0; c < k; ++c) d[r * k + c] = kernel::dot(s, u_columns[c]);
+        for (std::size_t c = 0; c < k; ++c) d[r * k + c] = articulated::dot(s[r], u_columns[c]);
       }
     }
-    if (!invert_positive(d, k, d_inverse)) {
-      return std::unexpected(SingularJointError{i, model.joint_names()[i]});
-    }
+    if (!invert_positive(d, k, d_inverse)) return i;
     for (std::size_t r = 0; r < k; ++r) {
+      data.u_columns[offset + r] = articulated::spatial(u_columns[r]);
       for (std::size_t c = 0; c < k; ++c) data.d_inverse_rows[offset + r][c] = d_inverse[r * k + c];
     }
     // A fixed world is never accelerated by its children: what they would pass to it
@@ -154,29 +138,36 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
     if (joint.parent == 0) continue;
     // Ia = IA - U D^-1 U^T and pa = pA + Ia c + U D^-1 u, then moved to the parent.
     // IA_i is overwritten by Ia_i: the acceleration pass needs only U, D^-1 and u.
-    Spatial bias = bias_force;
+    articulated::Six weighted{};  // U D^-1 u
     for (std::size_t m = 0; m < k; ++m) {
-      const auto um = as_array(u_columns[m]);
       double weight_u = 0.0;  // (D^-1 u)_m
       for (std::size_t c = 0; c < k; ++c) {
-        weight_u += d_inverse[m * k + c] * u[c];
-        const auto uc = as_array(u_columns[c]);
         const double w = d_inverse[m * k + c];
-        for (std::size_t r = 0; r < 6; ++r) {
-          const double scaled = um[r] * w;
-          for (std::size_t col = r; col < 6; ++col) articulated(r, col) -= scaled * uc[col];
+        weight_u += w * u[c];
+        for (std::size_t j = 0; j < 6; ++j) {
+          inertia.col[j] =
+              inertia.col[j] - u_columns[m] * (w * articulated::entry(u_columns[c], j));
         }
       }
-      bias = bias + Spatial{u_columns[m].w * weight_u, u_columns[m].v * weight_u};
+      weighted = weighted + u_columns[m] * weight_u;
     }
-    for (std::size_t r = 1; r < 6; ++r) {  // the update above kept the upper triangle
-      for (std::size_t col = 0; col < r; ++col) articulated(r, col) = articulated(col, r);
-    }
-    bias = bias + apply(articulated, data.bias_accelerations[i]);
-    const kernel::Placement<double>& X = data.rnea.placements[i];
-    add_inertia_to_parent(X, articulated, data.articulated_inertias[joint.parent]);
-    data.bias_forces[joint.parent] =
-        data.bias_forces[joint.parent] + kernel::force_to_parent(X, bias);
+    const articulated::Six bias =
+        (bias_force + articulated::apply(inertia, articulated::six(data.bias_accelerations[i]))) +
+        weighted;
+    const articulated::Transform x = articulated::transform(data.rnea.placements[i]);
+    articulated::add_to_parent(x, inertia, data.articulated_inertias[joint.parent]);
+    data.bias_forces[joint.parent] = data.bias_forces[joint.parent] +
+                                     articulated::spatial(articulated::force_to_parent(x, bias));
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::expected<void, SingularJointError> aba_articulated_pass(const Model& model, Data& data,
+                                                             std::span<const double> tau) {
+  if (const std::size_t i = articulated_loop(model, data, tau); i != 0) {
+    return std::unexpected(SingularJointError{i, model.joint_names()[i]});
   }
   return {};
 }

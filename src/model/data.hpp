@@ -7,6 +7,7 @@
 
 #include "base/serial.hpp"
 #include "joint/joint.hpp"
+#include "model/articulated.hpp"
 #include "model/kernel_math.hpp"
 #include "model/origin_inertia.hpp"
 #include "model/spatial_dynamics.hpp"
@@ -55,7 +56,7 @@ class Data {
   // joint's factors U_i = IA_i S_i, D_i^-1 = (S_i^T U_i)^-1, u_i = tau_i - S_i^T pA_i,
   // stored per velocity coordinate: joint i's entries start at its offset in v, and
   // row r of D_i^-1 is d_inverse_rows[offset + r].
-  std::vector<dynamics::Matrix6> articulated_inertias;
+  std::vector<articulated::Matrix> articulated_inertias;
   std::vector<kernel::Spatial<double>> bias_forces;
   std::vector<kernel::Spatial<double>> u_columns;
   std::vector<std::array<double, kMaxDof>> d_inverse_rows;

@@ -22,7 +22,8 @@ KERNEL_INLINE V3<double> column(const SE3& m, std::size_t j) {
 template <class R, class Rows>
 KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& model,
                                    const SE3& placement, const Rows& rows, Placement<R>& out) {
-  const V3<double> c0 = column(placement, 0), c1 = column(placement, 1), c2 = column(placement, 2);
+  const V3<double> cols[3] = {column(placement, 0), column(placement, 1), column(placement, 2)};
+  const V3<double>&c0 = cols[0], &c1 = cols[1], &c2 = cols[2];
   const V3<double> p = v3(placement.translation());
   const auto keep = [&] {
     out.c[0] = lift<R>(c0);
@@ -39,7 +40,6 @@ KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& m
       R c, s;
       Rows::sincos(rows.q(joint.q_offset), c, s);
       const std::size_t k = joint.axis_index, a = (k + 1) % 3, b = (k + 2) % 3;
-      const V3<double> cols[3] = {c0, c1, c2};
       out.c[k] = lift<R>(cols[k]);
       out.c[a] = cols[a] * c + cols[b] * s;
       out.c[b] = cols[b] * c - cols[a] * s;
@@ -64,7 +64,6 @@ KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& m
     }
     case MotionKind::prismatic_axis: {
       keep();
-      const V3<double> cols[3] = {c0, c1, c2};
       out.p = p + cols[joint.axis_index] * rows.q(joint.q_offset);
       return;
     }

@@ -35,6 +35,7 @@ Model Model::new_empty() {
   model.joint_models_.push_back(std::make_unique<JointModelFixed>());
   model.joint_motions_.push_back(classify_motion(*model.joint_models_.back()));
   model.inertias_.push_back(Inertia::zeros());
+  model.inertia_matrices_.push_back(articulated::body_matrix(Inertia::zeros()));
   model.joint_q_offsets_.push_back(0);
   model.joint_v_offsets_.push_back(0);
   model.joint_index_.reserve_one();
@@ -79,6 +80,7 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
     joint_placements_.push_back(placement);
     joint_models_.push_back(std::move(joint_model));
     inertias_.push_back(Inertia::zeros());
+    inertia_matrices_.push_back(articulated::body_matrix(Inertia::zeros()));
     joint_parents_.push_back(parent_id);
     joint_q_offsets_.push_back(nq_);
     joint_v_offsets_.push_back(nv_);
@@ -90,6 +92,7 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
     joint_placements_.resize(id);
     joint_models_.resize(id);
     inertias_.resize(id);
+    inertia_matrices_.resize(id);
     joint_parents_.resize(id);
     joint_q_offsets_.resize(id);
     joint_v_offsets_.resize(id);
@@ -116,7 +119,8 @@ std::expected<std::size_t, ModelError> Model::add_frame(const Frame& frame, bool
   frame_type_index_.insert_new(key, id);
   if (first_of_name) frame_index_.insert_new(frame.name, id);
   if (append_inertia) {
-    inertias_[frame.parent_joint] += frame.inertia.act(frame.placement);
+    set_inertia(frame.parent_joint,
+                inertias_[frame.parent_joint] + frame.inertia.act(frame.placement));
   }
   return id;
 }
@@ -127,6 +131,7 @@ void Model::reserve(std::size_t joints, std::size_t frames) {
   joint_placements_.reserve(joints);
   joint_models_.reserve(joints);
   inertias_.reserve(joints);
+  inertia_matrices_.reserve(joints);
   subspace_columns_.reserve(joints);
   joint_motions_.reserve(joints);
   frames_.reserve(frames);

@@ -10,6 +10,7 @@
 
 #include "base/serial.hpp"
 #include "joint/joint.hpp"
+#include "model/articulated.hpp"
 #include "model/frame.hpp"
 #include "model/joint_motion.hpp"
 #include "model/name_index.hpp"
@@ -79,7 +80,7 @@ class Model {
   // Adds `inertia` (already expressed in the joint's / frame's own frame) to the
   // inertia of joint `joint` / frame `frame`: merges rigidly attached bodies.
   void append_joint_inertia(std::size_t joint, const Inertia& inertia) {
-    inertias_.at(joint) += inertia;
+    set_inertia(joint, inertias_.at(joint) + inertia);
   }
   void append_frame_inertia(std::size_t frame, const Inertia& inertia) {
     frames_.at(frame).inertia += inertia;
@@ -112,6 +113,8 @@ class Model {
   const std::vector<SE3>& joint_placements() const { return joint_placements_; }
   const std::vector<std::unique_ptr<JointModel>>& joint_models() const { return joint_models_; }
   const std::vector<Inertia>& inertias() const { return inertias_; }
+  // Each joint's inertia as a 6x6 matrix about the joint's origin, kept for the dynamics.
+  const std::vector<articulated::Matrix>& inertia_matrices() const { return inertia_matrices_; }
   const std::vector<Frame>& frames() const { return frames_; }
   // Where each joint's block starts in q and in v (the world joint: 0).
   const std::vector<std::size_t>& joint_q_offsets() const { return joint_q_offsets_; }
@@ -144,6 +147,11 @@ class Model {
   std::vector<SE3> joint_placements_;
   CloneVector<JointModel> joint_models_;
   std::vector<Inertia> inertias_;
+  std::vector<articulated::Matrix> inertia_matrices_;
+  void set_inertia(std::size_t joint, const Inertia& inertia) {
+    inertias_[joint] = inertia;
+    inertia_matrices_[joint] = articulated::body_matrix(inertia);
+  }
   std::vector<Frame> frames_;
   std::vector<std::size_t> joint_q_offsets_;
   std::vector<std::size_t> joint_v_offsets_;

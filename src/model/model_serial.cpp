@@ -58,7 +58,7 @@ void Codec<Model>::save(Writer& w, const Model& model) {
 Model Codec<Model>::load(Reader& r) {
   Model model = Model::new_named(r.text());
   model.gravity_ = Codec<Vector3D>::load(r);
-  model.inertias_[WORLD_ID] = Codec<Inertia>::load(r);
+  model.set_inertia(WORLD_ID, Codec<Inertia>::load(r));
   const std::size_t joints = r.count(kJointBytes);
   for (std::size_t k = 0; k < joints && r.ok(); ++k) {
     const std::size_t parent = r.size();
@@ -72,7 +72,7 @@ Model Codec<Model>::load(Reader& r) {
       r.fail(display_text(id.error()));
       break;
     }
-    model.inertias_[*id] = inertia;
+    model.set_inertia(*id, inertia);
   }
   model.frames_[0].inertia = Codec<Inertia>::load(r);
   const std::size_t frames = r.count(kFrameBytes);

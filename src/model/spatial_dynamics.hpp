@@ -11,7 +11,6 @@
 #include <array>
 #include <span>
 
-#include "model/kernel_math.hpp"
 #include "spatial/inertia.hpp"
 #include "spatial/motion.hpp"
 #include "spatial/se3.hpp"
@@ -78,23 +77,5 @@ inline Force apply(const Inertia& inertia, const Motion& m) {
   const Vector6D h = inertia * SpatialMotion::from_parts(m.angular, m.linear);
   return {h.angular(), h.linear()};
 }
-
-// A symmetric 6x6 matrix (articulated inertia) stored in full, row-major, with
-// indices in the angular-first order.
-struct Matrix6 {
-  std::array<double, 36> m;  // not zeroed: writers fill every entry
-  double operator()(std::size_t i, std::size_t j) const { return m[i * 6 + j]; }
-  double& operator()(std::size_t i, std::size_t j) { return m[i * 6 + j]; }
-};
-
-// The 6x6 matrix of a body inertia: [[Ic - m [c]x[c]x, m [c]x], [m [c]x^T, m 1]].
-Matrix6 inertia_matrix(const Inertia& inertia);
-
-Force apply(const Matrix6& inertia, const Motion& m);
-
-// parent += iXp^T I iXp: an articulated inertia moved from child to parent
-// coordinates and added to the parent's.
-void add_inertia_to_parent(const kernel::Placement<double>& pMi, const Matrix6& inertia,
-                           Matrix6& parent);
 
 }  // namespace kinetra::dynamics

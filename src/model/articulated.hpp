@@ -1,0 +1,107 @@
+#pragma once
+
+// Articulated-body inertias for forward dynamics: symmetric 6x6 matrices held as six
+// columns of short vectors (angular half, linear half, each padded to four lanes), so that
+// their updates and their moves to the parent frame run as column operations.
+
+#include <cstddef>
+
+#include "model/kernel_math.hpp"
+#include "spatial/inertia.hpp"
+
+namespace kinetra::articulated {
+
+using Vec = double __attribute__((vector_size(4 * sizeof(double))));
+
+// A spatial vector (angular; linear), the fourth lane of each half unused.
+struct alignas(4 * sizeof(double)) Six {
+  Vec top, bottom;
+};
+
+// A symmetric 6x6 matrix, column by column, angular-first indices.
+struct alignas(4 * sizeof(double)) Matrix {
+  Six col[6];
+};
+
+// The matrix of a body inertia about the origin of its frame:
+// [[Ic - m [c]x [c]x, m [c]x], [m [c]x^T, m 1]].
+Matrix body_matrix(const Inertia& inertia);
+
+KERNEL_INLINE Six operator+(const Six& a, const Six& b) {
+  return {a.top + b.top, a.bottom + b.bottom};
+}
+KERNEL_INLINE Six operator-(const Six& a, const Six& b) {
+  return {a.top - b.top, a.bottom - b.bottom};
+}
+KERNEL_INLINE Six operator*(const Six& a, double s) { return {a.top * s, a.bottom * s}; }
+
+KERNEL_INLINE Six six(const kernel::Spatial<double>& s) {
+  return {Vec{s.w[0], s.w[1], s.w[2], 0.0}, Vec{s.v[0], s.v[1], s.v[2], 0.0}};
+}
+KERNEL_INLINE kernel::Spatial<double> spatial(const Six& s) {
+  return {{{s.top[0], s.top[1], s.top[2]}}, {{s.bottom[0], s.bottom[1], s.bottom[2]}}};
+}
+// Entry i of the six, angular first.
+KERNEL_INLINE double entry(const Six& s, std::size_t i) {
+  return i < 3 ? s.top[i] : s.bottom[i - 3];
+}
+KERNEL_INLINE double dot(const Six& a, const Six& b) {
+  const Vec t = a.top * b.top, l = a.bottom * b.bottom;
+  return (t[0] + t[1] + t[2]) + (l[0] + l[1] + l[2]);
+}
+
+KERNEL_INLINE Vec cross(const Vec& a, const Vec& b) {
+  using Mask = long __attribute__((vector_size(4 * sizeof(long))));
+  const Mask yzx{1, 2, 0, 3}, zxy{2, 0, 1, 3};
+  return __builtin_shuffle(a, yzx) * __builtin_shuffle(b, zxy) -
+         __builtin_shuffle(a, zxy) * __builtin_shuffle(b, yzx);
+}
+
+// M x: M's columns weighted by the entries of x.
+KERNEL_INLINE Six apply(const Matrix& m, const Six& x) {
+  Six out = m.col[0] * x.top[0];
+  for (std::size_t j = 1; j < 6; ++j) out = out + m.col[j] * entry(x, j);
+  return out;
+}
+
+// A placement (R, p) of a child frame in its parent, as the columns of R and p.
+struct Transform {
+  Vec r[3];
+  Vec p;
+};
+
+KERNEL_INLINE Transform transform(const kernel::Placement<double>& m) {
+  Transform out;
+  for (std::size_t j = 0; j < 3; ++j) out.r[j] = Vec{m.c[j][0], m.c[j][1], m.c[j][2], 0.0};
+  out.p = Vec{m.p[0], m.p[1], m.p[2], 0.0};
+  return out;
+}
+
+KERNEL_INLINE Vec rotate(const Transform& x, const Vec& v) {
+  return (x.r[0] * v[0] + x.r[1] * v[1]) + x.r[2] * v[2];
+}
+
+// iXp^T f: a child-frame force in parent coordinates, (R n + p x (R f); R f).
+KERNEL_INLINE Six force_to_parent(const Transform& x, const Six& f) {
+  const Vec rf = rotate(x, f.bottom);
+  return {rotate(x, f.top) + cross(x.p, rf), rf};
+}
+
+// parent += iXp^T I iXp. With iXp = [[R^T, 0], [-R^T S, R^T]], S = [p]x, and N = iXp^T I
+// split into column halves [N1 N2]: N iXp = [(N1 - N2 [p']x) R^T, N2 R^T] with p' = R^T p,
+// since R^T [p]x = [R^T p]x R^T.
+KERNEL_INLINE void add_to_parent(const Transform& x, const Matrix& inertia, Matrix& parent) {
+  Six n[6];
+  for (std::size_t j = 0; j < 6; ++j) n[j] = force_to_parent(x, inertia.col[j]);
+  const Vec pp = x.r[0] * x.p, pq = x.r[1] * x.p, pr = x.r[2] * x.p;
+  const double p0 = pp[0] + pp[1] + pp[2], p1 = pq[0] + pq[1] + pq[2], p2 = pr[0] + pr[1] + pr[2];
+  const Six m[3] = {n[0] - (n[4] * p2 - n[5] * p1), n[1] - (n[5] * p0 - n[3] * p2),
+                    n[2] - (n[3] * p1 - n[4] * p0)};
+  for (std::size_t j = 0; j < 3; ++j) {
+    const double r0 = x.r[0][j], r1 = x.r[1][j], r2 = x.r[2][j];  // row j of R
+    parent.col[j] = parent.col[j] + ((m[0] * r0 + m[1] * r1) + m[2] * r2);
+    parent.col[j + 3] = parent.col[j + 3] + ((n[3] * r0 + n[4] * r1) + n[5] * r2);
+  }
+}
+
+}  // namespace kinetra::articulated
