@@ -55,7 +55,10 @@ class XmlScanner {
 
   std::optional<XmlDocument> run() {
     if (s_.size() > kLargest) return std::nullopt;
-    doc_.strings_.reserve(s_.size() / 2);
+    // The strings start with the text itself, so that names and most values are
+    // pieces of it.
+    doc_.strings_.reserve(s_.size() + s_.size() / 16);
+    doc_.strings_.assign(s_);
     doc_.nodes_.reserve(s_.size() / 48 + 4);
     doc_.attributes_.reserve(s_.size() / 32 + 4);
     if (s_.starts_with("<?xml") && !declaration()) return std::nullopt;
@@ -98,9 +101,16 @@ class XmlScanner {
     i_ += word.size();
     return true;
   }
+  // Moves past the bytes of the class.
+  void skip(std::uint8_t cls) {
+    const char* p = s_.data() + i_;
+    const char* const end = s_.data() + s_.size();
+    while (p != end && (kClasses[static_cast<unsigned char>(*p)] & cls)) ++p;
+    i_ = static_cast<std::size_t>(p - s_.data());
+  }
   std::size_t skip_space() {
     const std::size_t from = i_;
-    while (has(kSpace)) ++i_;
+    skip(kSpace);
     return i_ - from;
   }
 
@@ -170,7 +180,7 @@ class XmlScanner {
   bool comment() {
     i_ += 4;
     for (;;) {
-      while (has(kComment)) ++i_;
+      skip(kComment);
       if (i_ >= s_.size()) return false;
       const auto c = static_cast<unsigned char>(s_[i_]);
       if (c == '-') {
@@ -196,7 +206,7 @@ class XmlScanner {
   std::string_view name_part() {
     if (!name_start(i_)) return {};
     const std::size_t from = i_++;
-    while (has(kName)) ++i_;
+    skip(kName);
     return s_.substr(from, i_ - from);
   }
 
@@ -213,22 +223,29 @@ class XmlScanner {
     return name;
   }
 
-  Text store(std::string_view text) {
-    const Text t{static_cast<std::uint32_t>(doc_.strings_.size()),
-                 static_cast<std::uint32_t>(text.size())};
-    doc_.strings_ += text;
-    return t;
+  // The text s_[from, to), which the document's strings begin with.
+  static Text piece(std::size_t from, std::size_t to) {
+    return {static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to - from)};
+  }
+  Text piece(std::string_view part) const {
+    return piece(static_cast<std::size_t>(part.data() - s_.data()),
+                 static_cast<std::size_t>(part.data() - s_.data()) + part.size());
   }
 
-  // A quoted attribute value, stored with tabs and line feeds as spaces.
+  // A quoted attribute value with tabs and line feeds as spaces: the text as written
+  // when it has none of those or quotes, a copy after the text otherwise.
   std::optional<Text> value() {
     if (!peek_is('"') && !peek_is('\'')) return std::nullopt;
     const char quote = s_[i_++];
+    const std::size_t from = i_;
+    skip(kValue);
+    if (peek_is(quote)) return piece(from, i_++);
     std::string& out = doc_.strings_;
     const auto offset = static_cast<std::uint32_t>(out.size());
+    out.append(s_.data() + from, i_ - from);
     for (;;) {
       const std::size_t run = i_;
-      while (has(kValue)) ++i_;
+      skip(kValue);
       out.append(s_.data() + run, i_ - run);
       if (i_ >= s_.size()) return std::nullopt;
       const char c = s_[i_];
@@ -263,7 +280,7 @@ class XmlScanner {
   bool declare(std::string_view prefix, Text uri) {
     const std::string_view text = doc_.text(uri);
     if (text.empty() || text == kXmlUri || text == kXmlnsUri) return false;
-    doc_.namespaces_.push_back({store(prefix), uri});
+    doc_.namespaces_.push_back({prefix.empty() ? Text{} : piece(prefix), uri});
     bindings_.push_back({prefix, uri});
     return true;
   }
@@ -320,7 +337,7 @@ class XmlScanner {
     } else if (const auto uri = resolve({})) {
       node.namespace_uri = *uri;
     }
-    node.local_name = store(name->local);
+    node.local_name = piece(name->local);
     node.first_attribute = static_cast<std::uint32_t>(doc_.attributes_.size());
     for (const RawAttribute& a : raw_) {
       if ((a.name.prefix.empty() && a.name.local == "xmlns") || a.name.prefix == "xmlns") continue;
@@ -337,7 +354,7 @@ class XmlScanner {
             return false;
         }
       }
-      doc_.attributes_.push_back({store(a.name.local), uri, a.value});
+      doc_.attributes_.push_back({piece(a.name.local), uri, a.value});
     }
     node.attribute_count =
         static_cast<std::uint32_t>(doc_.attributes_.size()) - node.first_attribute;
@@ -381,7 +398,7 @@ class XmlScanner {
     while (!open_.empty()) {
       // Character data: not kept, but checked as expat checks it.
       for (;;) {
-        while (has(kText)) ++i_;
+        skip(kText);
         if (i_ >= s_.size()) return false;
         const auto c = static_cast<unsigned char>(s_[i_]);
         if (c == ']') {
