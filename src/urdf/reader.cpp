@@ -553,10 +553,10 @@ std::expected<UrdfModels, ParseError> build_models_from_urdf(
     const ReadOptions& options) {
   std::expected<XmlDocument, std::string> document = std::unexpected(std::string());
   {
-    const auto text = read_file(filepath);
+    auto text = read_file(filepath);
     if (!text) return std::unexpected(text.error());
-    document = XmlDocument::parse(*text);
-  }  // the text is no longer needed once the tree holds its strings
+    document = XmlDocument::parse_owned(std::move(*text));
+  }  // a plain document keeps the text as its strings, expat's tree holds copies
   if (!document) return fail(Kind::XmlError, document.error());
   return read_document(*document, package_dir, options);
 }

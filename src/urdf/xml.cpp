@@ -104,6 +104,10 @@ class XmlBuilder {
 };
 
 std::expected<XmlDocument, std::string> XmlDocument::parse(std::string_view text) {
+  return parse_owned(std::string(text));
+}
+
+std::expected<XmlDocument, std::string> XmlDocument::parse_owned(std::string&& text) {
   if (auto document = scan_plain_xml(text)) return std::move(*document);
   return parse_with_expat(text);
 }

@@ -74,6 +74,8 @@ class XmlDocument {
  public:
   // Parses UTF-8 text; the error describes the fault and its position ("... at 3:14").
   static std::expected<XmlDocument, std::string> parse(std::string_view text);
+  // The same without a copy of a plain document's text: the document keeps it.
+  static std::expected<XmlDocument, std::string> parse_owned(std::string&& text);
   // The same through expat alone, which parse() leaves all but plain documents to.
   static std::expected<XmlDocument, std::string> parse_with_expat(std::string_view text);
 

@@ -1,5 +1,6 @@
 #include "urdf/xml_scan.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -51,26 +52,28 @@ bool starts_with_xml(std::string_view name) {  // reserved prefixes, in any case
 
 class XmlScanner {
  public:
-  explicit XmlScanner(std::string_view text) : s_(text) {}
+  explicit XmlScanner(std::string& text) : text_(text), s_(text) {}
 
   std::optional<XmlDocument> run() {
-    if (s_.size() > kLargest) return std::nullopt;
-    // The strings start with the text itself, so that names and most values are
-    // pieces of it.
-    doc_.strings_.reserve(s_.size() + s_.size() / 16);
-    doc_.strings_.assign(s_);
-    doc_.nodes_.reserve(s_.size() / 48 + 4);
-    doc_.attributes_.reserve(s_.size() / 32 + 4);
-    if (s_.starts_with("<?xml") && !declaration()) return std::nullopt;
-    if (!misc() || !peek_is('<') || !name_start(i_ + 1) || !elements() || !misc() ||
-        i_ != s_.size()) {
-      return std::nullopt;
+    if (text_.size() <= kLargest && scan()) {
+      doc_.strings_ = std::move(text_);
+      return std::move(doc_);
     }
-    return std::move(doc_);
+    for (const auto& [at, c] : changed_) text_[at] = c;  // the text as it was, for expat
+    return std::nullopt;
   }
 
  private:
   using Text = XmlDocument::Text;
+
+  bool scan() {
+    // Room for as many elements as '<' and attributes as '=' at once: growing the tables
+    // of a large document would copy them and touch twice the memory.
+    doc_.nodes_.reserve(static_cast<std::size_t>(std::count(s_.begin(), s_.end(), '<')));
+    doc_.attributes_.reserve(static_cast<std::size_t>(std::count(s_.begin(), s_.end(), '=')));
+    if (s_.starts_with("<?xml") && !declaration()) return false;
+    return misc() && peek_is('<') && name_start(i_ + 1) && elements() && misc() && i_ == s_.size();
+  }
   struct Name {
     std::string_view prefix;  // empty without one
     std::string_view local;
@@ -223,7 +226,10 @@ class XmlScanner {
     return name;
   }
 
-  // The text s_[from, to), which the document's strings begin with.
+  // A piece of the text (the document gets the text only at the end).
+  std::string_view view(Text t) const { return s_.substr(t.offset, t.length); }
+
+  // The text s_[from, to), which becomes the document's strings.
   static Text piece(std::size_t from, std::size_t to) {
     return {static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to - from)};
   }
@@ -232,37 +238,25 @@ class XmlScanner {
                  static_cast<std::size_t>(part.data() - s_.data()) + part.size());
   }
 
-  // A quoted attribute value with tabs and line feeds as spaces: the text as written
-  // when it has none of those or quotes, a copy after the text otherwise.
+  // A quoted attribute value, a piece of the text with its tabs and line feeds made
+  // spaces in place (as expat reports them).
   std::optional<Text> value() {
     if (!peek_is('"') && !peek_is('\'')) return std::nullopt;
     const char quote = s_[i_++];
     const std::size_t from = i_;
-    skip(kValue);
-    if (peek_is(quote)) return piece(from, i_++);
-    std::string& out = doc_.strings_;
-    const auto offset = static_cast<std::uint32_t>(out.size());
-    out.append(s_.data() + from, i_ - from);
     for (;;) {
-      const std::size_t run = i_;
       skip(kValue);
-      out.append(s_.data() + run, i_ - run);
       if (i_ >= s_.size()) return std::nullopt;
       const char c = s_[i_];
-      if (c == quote) {
-        ++i_;
-        return Text{offset, static_cast<std::uint32_t>(out.size() - offset)};
-      }
+      if (c == quote) return piece(from, i_++);
       if (c == '"' || c == '\'') {
-        out += c;
         ++i_;
       } else if (c == '\t' || c == '\n') {
-        out += ' ';
-        ++i_;
+        changed_.push_back({i_, c});
+        text_[i_++] = ' ';
       } else if (static_cast<unsigned char>(c) >= 0x80) {
         const std::size_t n = wide_character();
         if (n == 0) return std::nullopt;
-        out.append(s_.data() + i_, n);
         i_ += n;
       } else {
         return std::nullopt;  // '<', a reference, a carriage return or a control byte
@@ -278,7 +272,7 @@ class XmlScanner {
   }
 
   bool declare(std::string_view prefix, Text uri) {
-    const std::string_view text = doc_.text(uri);
+    const std::string_view text = view(uri);
     if (text.empty() || text == kXmlUri || text == kXmlnsUri) return false;
     doc_.namespaces_.push_back({prefix.empty() ? Text{} : piece(prefix), uri});
     bindings_.push_back({prefix, uri});
@@ -349,8 +343,8 @@ class XmlScanner {
         // Two prefixes bound to one URI make the same name.
         for (std::uint32_t k = node.first_attribute; k < doc_.attributes_.size(); ++k) {
           const auto& seen = doc_.attributes_[k];
-          if (seen.namespace_uri.length != 0 && doc_.text(seen.name) == a.name.local &&
-              doc_.text(seen.namespace_uri) == doc_.text(uri))
+          if (seen.namespace_uri.length != 0 && view(seen.name) == a.name.local &&
+              view(seen.namespace_uri) == view(uri))
             return false;
         }
       }
@@ -426,14 +420,16 @@ class XmlScanner {
     return true;
   }
 
+  std::string& text_;
   std::string_view s_;
   std::size_t i_ = 0;
+  std::vector<std::pair<std::size_t, char>> changed_;  // bytes made spaces, as written
   XmlDocument doc_;
   std::vector<Open> open_;
   std::vector<Binding> bindings_;
   std::vector<RawAttribute> raw_;
 };
 
-std::optional<XmlDocument> scan_plain_xml(std::string_view text) { return XmlScanner(text).run(); }
+std::optional<XmlDocument> scan_plain_xml(std::string& text) { return XmlScanner(text).run(); }
 
 }  // namespace kinetra::urdf

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <optional>
-#include <string_view>
+#include <string>
 
 #include "urdf/xml.hpp"
 
@@ -12,7 +12,8 @@ namespace kinetra::urdf {
 // ASCII names, attribute values without references or carriage returns, namespaces
 // declared with URIs that are not empty or reserved. Gives the tree expat gives; gives
 // nothing for any text outside that subset, well-formed or not, which expat then reads
-// (and words the error for).
-std::optional<XmlDocument> scan_plain_xml(std::string_view text);
+// (and words the error for). The document keeps the text, its strings being pieces of
+// it; the text is left as it was when there is no document.
+std::optional<XmlDocument> scan_plain_xml(std::string& text);
 
 }  // namespace kinetra::urdf
