@@ -13,7 +13,7 @@ std::expected<shapora::ShapeWrapper, ParseError> parse_shape(
     const std::optional<std::string>& package_dir, bool check_meshes) {
   using shapora::ShapeWrapper;
   if (const auto box = geometry.first_child("box")) {
-    const auto size = extract_parameter_list_f32("size", *box, 3);
+    const auto size = extract_parameter_list_f32<3>("size", *box);
     if (!size) return std::unexpected(size.error());
     return ShapeWrapper(std::make_unique<shapora::Cuboid>((*size)[0], (*size)[1], (*size)[2]));
   }
@@ -50,7 +50,7 @@ Color visual_color(const XmlElement& element, MaterialTable& materials) {
   }
   const auto color = material->first_child("color");
   if (!color) return kDefaultColor;
-  const auto rgba = extract_parameter_list("rgba", *color, 4);
+  const auto rgba = extract_parameter_list<4>("rgba", *color);
   if (!rgba) return kDefaultColor;  // an unreadable colour keeps the default
   const Color value((*rgba)[0], (*rgba)[1], (*rgba)[2], (*rgba)[3]);
   if (name && !name->empty()) materials.insert_or_assign(std::string(*name), value);

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace kinetra::urdf {
@@ -33,6 +35,13 @@ std::optional<std::string_view> final_component(std::string_view path) {
 bool is_valid_utf8(std::string_view bytes) {
   std::size_t i = 0;
   while (i < bytes.size()) {
+    // Plain ASCII eight bytes at a time.
+    std::uint64_t word;
+    if (i + 8 <= bytes.size() &&
+        (std::memcpy(&word, bytes.data() + i, 8), (word & 0x8080808080808080u) == 0)) {
+      i += 8;
+      continue;
+    }
     const auto b = static_cast<unsigned char>(bytes[i]);
     std::size_t n;
     char32_t minimum;

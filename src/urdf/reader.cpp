@@ -158,7 +158,7 @@ class Reader {
       if (!name) return fail_in(material, Kind::MissingName, material.debug_text());
       const auto color = material.first_child("color");
       if (!color) return fail_in(material, Kind::MaterialWithoutColor, std::string(*name));
-      const auto rgba = extract_parameter_list("rgba", *color, 4);
+      const auto rgba = extract_parameter_list<4>("rgba", *color);
       if (!rgba) return in(rgba.error(), material);
       materials_.insert_or_assign(std::string(*name),
                                   Color((*rgba)[0], (*rgba)[1], (*rgba)[2], (*rgba)[3]));
@@ -451,10 +451,8 @@ class Reader {
     Vector3D com = Vector3D::zeros();
     if (const auto origin = inertial->first_child("origin")) {
       // Missing or unreadable values count as zeros here.
-      const auto rpy =
-          extract_parameter_list("rpy", *origin, 3).value_or(std::vector<double>{0, 0, 0});
-      const auto xyz =
-          extract_parameter_list("xyz", *origin, 3).value_or(std::vector<double>{0, 0, 0});
+      const auto rpy = extract_parameter_list<3>("rpy", *origin).value_or(std::array<double, 3>{});
+      const auto xyz = extract_parameter_list<3>("xyz", *origin).value_or(std::array<double, 3>{});
       rotation = SpatialRotation::from_euler_angles(rpy[0], rpy[1], rpy[2]);
       com = Vector3D(xyz[0], xyz[1], xyz[2]);
     }
@@ -555,10 +553,10 @@ std::expected<UrdfModels, ParseError> build_models_from_urdf(
     const ReadOptions& options) {
   std::expected<XmlDocument, std::string> document = std::unexpected(std::string());
   {
-    const auto text = read_file(filepath);
+    auto text = read_file(filepath);
     if (!text) return std::unexpected(text.error());
-    document = XmlDocument::parse(*text);
-  }  // the text is no longer needed once the tree holds its strings
+    document = XmlDocument::parse_owned(std::move(*text));
+  }  // a plain document keeps the text as its strings, expat's tree holds copies
   if (!document) return fail(Kind::XmlError, document.error());
   return read_document(*document, package_dir, options);
 }

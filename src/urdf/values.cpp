@@ -89,20 +89,55 @@ bool is_white_space(char32_t c) {
          c == 0x3000;
 }
 
-template <class T>
-std::expected<std::vector<T>, ParseError> number_list(std::string_view name,
-                                                      const XmlElement& element, std::size_t n) {
+// The end of the run of white space from `i` on (i itself when there is none).
+std::size_t skip_white_space(std::string_view text, std::size_t i) {
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      if (!((b >= 0x09 && b <= 0x0D) || b == 0x20)) break;
+      ++i;
+      continue;
+    }
+    const auto [c, length] = decode(text, i);
+    if (!is_white_space(c)) break;
+    i += length;
+  }
+  return i;
+}
+
+// The end of the word from `i` on: the first white space or the end of the text.
+std::size_t skip_word(std::string_view text, std::size_t i) {
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      if ((b >= 0x09 && b <= 0x0D) || b == 0x20) break;
+      ++i;
+      continue;
+    }
+    const auto [c, length] = decode(text, i);
+    if (is_white_space(c)) break;
+    i += length;
+  }
+  return i;
+}
+
+template <class T, std::size_t N>
+std::expected<std::array<T, N>, ParseError> number_list(std::string_view name,
+                                                        const XmlElement& element) {
   const auto text = element.attribute(name);
   if (!text)
     return std::unexpected(ParseError::of(ParseError::Kind::MissingParameter, std::string(name)));
-  std::vector<T> values;
-  for (const std::string_view token : split_white_space(*text)) {
-    const auto value = parse_number<T>(token);
-    if (!value)
+  std::array<T, N> values{};
+  std::size_t count = 0;
+  for (std::size_t i = skip_white_space(*text, 0); i < text->size();) {
+    const std::size_t end = skip_word(*text, i);
+    const auto value = count < N ? parse_number<T>(text->substr(i, end - i)) : std::nullopt;
+    if (!value)  // not a number, or one too many
       return std::unexpected(ParseError::of(ParseError::Kind::InvalidParameter, std::string(name)));
-    values.push_back(*value);
+    values[count++] = *value;
+    i = skip_white_space(*text, end);
   }
-  if (values.size() != n) {
+  if (count != N) {
     return std::unexpected(ParseError::of(ParseError::Kind::InvalidParameter, std::string(name)));
   }
   return values;
@@ -124,23 +159,6 @@ std::expected<T, ParseError> scalar(std::string_view name, const XmlElement& ele
 std::optional<double> parse_f64(std::string_view text) { return parse_number<double>(text); }
 std::optional<float> parse_f32(std::string_view text) { return parse_number<float>(text); }
 
-std::vector<std::string_view> split_white_space(std::string_view text) {
-  std::vector<std::string_view> tokens;
-  std::size_t start = std::string_view::npos;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto [c, length] = decode(text, i);
-    if (is_white_space(c)) {
-      if (start != std::string_view::npos) tokens.push_back(text.substr(start, i - start));
-      start = std::string_view::npos;
-    } else if (start == std::string_view::npos) {
-      start = i;
-    }
-    i += length;
-  }
-  if (start != std::string_view::npos) tokens.push_back(text.substr(start));
-  return tokens;
-}
-
 std::expected<double, ParseError> extract_parameter(std::string_view name,
                                                     const XmlElement& element) {
   return scalar<double>(name, element);
@@ -159,26 +177,33 @@ std::expected<std::string_view, ParseError> extract_parameter_text(std::string_v
   return *text;
 }
 
-std::expected<std::vector<double>, ParseError> extract_parameter_list(std::string_view name,
-                                                                      const XmlElement& element,
-                                                                      std::size_t n) {
-  return number_list<double>(name, element, n);
+template <std::size_t N>
+std::expected<std::array<double, N>, ParseError> extract_parameter_list(std::string_view name,
+                                                                        const XmlElement& element) {
+  return number_list<double, N>(name, element);
 }
 
-std::expected<std::vector<float>, ParseError> extract_parameter_list_f32(std::string_view name,
-                                                                         const XmlElement& element,
-                                                                         std::size_t n) {
-  return number_list<float>(name, element, n);
+template <std::size_t N>
+std::expected<std::array<float, N>, ParseError> extract_parameter_list_f32(
+    std::string_view name, const XmlElement& element) {
+  return number_list<float, N>(name, element);
 }
+
+template std::expected<std::array<double, 3>, ParseError> extract_parameter_list<3>(
+    std::string_view, const XmlElement&);
+template std::expected<std::array<double, 4>, ParseError> extract_parameter_list<4>(
+    std::string_view, const XmlElement&);
+template std::expected<std::array<float, 3>, ParseError> extract_parameter_list_f32<3>(
+    std::string_view, const XmlElement&);
 
 std::expected<SE3, ParseError> parse_origin(const XmlElement& element) {
   const auto origin = element.first_child("origin");
   if (!origin) return SE3::identity();
-  const auto xyz = extract_parameter_list("xyz", *origin, 3);
+  const auto xyz = extract_parameter_list<3>("xyz", *origin);
   if (!xyz) return std::unexpected(xyz.error());
   SpatialRotation rotation = SpatialRotation::identity();
   if (origin->attribute("rpy")) {
-    const auto rpy = extract_parameter_list("rpy", *origin, 3);
+    const auto rpy = extract_parameter_list<3>("rpy", *origin);
     if (!rpy) return std::unexpected(rpy.error());
     rotation = SpatialRotation::from_euler_angles((*rpy)[0], (*rpy)[1], (*rpy)[2]);
   }
@@ -188,7 +213,7 @@ std::expected<SE3, ParseError> parse_origin(const XmlElement& element) {
 std::expected<Vector3D, ParseError> parse_axis(const XmlElement& joint) {
   const auto axis = joint.first_child("axis");
   if (!axis) return Vector3D::x();
-  const auto xyz = extract_parameter_list("xyz", *axis, 3);
+  const auto xyz = extract_parameter_list<3>("xyz", *axis);
   if (!xyz) return std::unexpected(xyz.error());
   return Vector3D((*xyz)[0], (*xyz)[1], (*xyz)[2]);
 }

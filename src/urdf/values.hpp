@@ -4,7 +4,6 @@
 #include <expected>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include "spatial/se3.hpp"
 #include "urdf/errors.hpp"
@@ -17,9 +16,6 @@ namespace kinetra::urdf {
 std::optional<double> parse_f64(std::string_view text);
 std::optional<float> parse_f32(std::string_view text);
 
-// The text split at runs of Unicode white space (leading and trailing ignored).
-std::vector<std::string_view> split_white_space(std::string_view text);
-
 // The number in attribute `name`: MissingParameter when absent, InvalidParameter
 // when it is not a number.
 std::expected<double, ParseError> extract_parameter(std::string_view name,
@@ -30,13 +26,14 @@ std::expected<float, ParseError> extract_parameter_f32(std::string_view name,
 std::expected<std::string_view, ParseError> extract_parameter_text(std::string_view name,
                                                                    const XmlElement& element);
 
-// Exactly n numbers separated by white space.
-std::expected<std::vector<double>, ParseError> extract_parameter_list(std::string_view name,
-                                                                      const XmlElement& element,
-                                                                      std::size_t n);
-std::expected<std::vector<float>, ParseError> extract_parameter_list_f32(std::string_view name,
-                                                                         const XmlElement& element,
-                                                                         std::size_t n);
+// Exactly N numbers separated by runs of Unicode white space (leading and trailing
+// ignored).
+template <std::size_t N>
+std::expected<std::array<double, N>, ParseError> extract_parameter_list(std::string_view name,
+                                                                        const XmlElement& element);
+template <std::size_t N>
+std::expected<std::array<float, N>, ParseError> extract_parameter_list_f32(
+    std::string_view name, const XmlElement& element);
 
 // The placement of the `origin` child (identity without one): xyz required, rpy
 // optional (roll, pitch, yaw about the fixed axes).

@@ -6,6 +6,8 @@
 #include <limits>
 #include <memory>
 
+#include "urdf/xml_scan.hpp"
+
 namespace kinetra::urdf {
 
 namespace {
@@ -102,6 +104,15 @@ class XmlBuilder {
 };
 
 std::expected<XmlDocument, std::string> XmlDocument::parse(std::string_view text) {
+  return parse_owned(std::string(text));
+}
+
+std::expected<XmlDocument, std::string> XmlDocument::parse_owned(std::string&& text) {
+  if (auto document = scan_plain_xml(text)) return std::move(*document);
+  return parse_with_expat(text);
+}
+
+std::expected<XmlDocument, std::string> XmlDocument::parse_with_expat(std::string_view text) {
   XmlBuilder builder;
   const std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(
       XML_ParserCreateNS("UTF-8", kSeparator), &XML_ParserFree);

@@ -74,6 +74,10 @@ class XmlDocument {
  public:
   // Parses UTF-8 text; the error describes the fault and its position ("... at 3:14").
   static std::expected<XmlDocument, std::string> parse(std::string_view text);
+  // The same without a copy of a plain document's text: the document keeps it.
+  static std::expected<XmlDocument, std::string> parse_owned(std::string&& text);
+  // The same through expat alone, which parse() leaves all but plain documents to.
+  static std::expected<XmlDocument, std::string> parse_with_expat(std::string_view text);
 
   XmlElement root() const { return {this, 0}; }
   std::size_t element_count() const { return nodes_.size(); }
@@ -83,6 +87,7 @@ class XmlDocument {
  private:
   friend class XmlElement;
   friend class XmlBuilder;
+  friend class XmlScanner;
 
   struct Text {  // a piece of strings_
     std::uint32_t offset = 0;
