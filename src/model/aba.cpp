@@ -71,11 +71,11 @@ bool axis_aligned(const JointMotion& joint) {
 
 }  // namespace
 
-void aba_velocity_pass(const Model& model, Data& data, std::span<const double> q,
-                       std::span<const double> v) {
-  data.reserve_stages(model.njoints(), model.nv());
+// The passes below are cloned for AVX2, where a vector of three fills one register.
+[[gnu::target_clones("avx2", "default")]] static void velocity_loop(const Model& model, Data& data,
+                                                                    std::span<const double> q,
+                                                                    std::span<const double> v) {
   auto& fields = data.rnea;
-  fields.size_to(model.njoints());
   const SingleRow rows{q, v, {}};
   const auto& joints = model.joint_motions();
   const auto columns = model.subspace_columns();
@@ -93,6 +93,13 @@ void aba_velocity_pass(const Model& model, Data& data, std::span<const double> q
     data.articulated_inertias[i] = model.inertia_matrices()[i];
     data.bias_forces[i] = kernel::cross_force(velocity, kernel::momentum(body, velocity));
   }
+}
+
+void aba_velocity_pass(const Model& model, Data& data, std::span<const double> q,
+                       std::span<const double> v) {
+  data.reserve_stages(model.njoints(), model.nv());
+  data.rnea.size_to(model.njoints());
+  velocity_loop(model, data, q, v);
 }
 
 namespace {
@@ -172,7 +179,9 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
   return {};
 }
 
-void aba_acceleration_pass(const Model& model, Data& data, std::span<double> qdd) {
+[[gnu::target_clones("avx2", "default")]] static void acceleration_loop(const Model& model,
+                                                                        Data& data,
+                                                                        std::span<double> qdd) {
   const auto& joints = model.joint_motions();
   const auto columns = model.subspace_columns();
   auto& fields = data.rnea;
@@ -196,6 +205,10 @@ void aba_acceleration_pass(const Model& model, Data& data, std::span<double> qdd
     kernel::add_subspace(joint, columns, x, acceleration);
     fields.accelerations[i] = acceleration;
   }
+}
+
+void aba_acceleration_pass(const Model& model, Data& data, std::span<double> qdd) {
+  acceleration_loop(model, data, qdd);
 }
 
 Configuration aba_acceleration_pass(const Model& model, Data& data) {

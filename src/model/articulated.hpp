@@ -35,12 +35,8 @@ KERNEL_INLINE Six operator-(const Six& a, const Six& b) {
 }
 KERNEL_INLINE Six operator*(const Six& a, double s) { return {a.top * s, a.bottom * s}; }
 
-KERNEL_INLINE Six six(const kernel::Spatial<double>& s) {
-  return {Vec{s.w[0], s.w[1], s.w[2], 0.0}, Vec{s.v[0], s.v[1], s.v[2], 0.0}};
-}
-KERNEL_INLINE kernel::Spatial<double> spatial(const Six& s) {
-  return {{{s.top[0], s.top[1], s.top[2]}}, {{s.bottom[0], s.bottom[1], s.bottom[2]}}};
-}
+KERNEL_INLINE Six six(const kernel::Spatial<double>& s) { return {s.w.e, s.v.e}; }
+KERNEL_INLINE kernel::Spatial<double> spatial(const Six& s) { return {s.top, s.bottom}; }
 // Entry i of the six, angular first.
 KERNEL_INLINE double entry(const Six& s, std::size_t i) {
   return i < 3 ? s.top[i] : s.bottom[i - 3];

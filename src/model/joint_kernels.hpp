@@ -15,7 +15,7 @@ namespace kinetra::kernel {
 
 KERNEL_INLINE V3<double> column(const SE3& m, std::size_t j) {
   const auto& r = m.rotation();
-  return {{r(0, j), r(1, j), r(2, j)}};
+  return {r(0, j), r(1, j), r(2, j)};
 }
 
 // liMi: the joint's frame in its parent's frame, placement * (the joint's motion).
@@ -53,9 +53,9 @@ KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& m
       const V3<double> k = v3(joint.axis);
       const R t = 1.0 - c;
       const V3<R> turned[3] = {
-          {{c + t * (k[0] * k[0]), s * k[2] + t * (k[1] * k[0]), t * (k[2] * k[0]) - s * k[1]}},
-          {{t * (k[0] * k[1]) - s * k[2], c + t * (k[1] * k[1]), s * k[0] + t * (k[2] * k[1])}},
-          {{s * k[1] + t * (k[0] * k[2]), t * (k[1] * k[2]) - s * k[0], c + t * (k[2] * k[2])}}};
+          {c + t * (k[0] * k[0]), s * k[2] + t * (k[1] * k[0]), t * (k[2] * k[0]) - s * k[1]},
+          {t * (k[0] * k[1]) - s * k[2], c + t * (k[1] * k[1]), s * k[0] + t * (k[2] * k[1])},
+          {s * k[1] + t * (k[0] * k[2]), t * (k[1] * k[2]) - s * k[0], c + t * (k[2] * k[2])}};
       for (std::size_t j = 0; j < 3; ++j) {
         out.c[j] = (c0 * turned[j][0] + c1 * turned[j][1]) + c2 * turned[j][2];
       }
@@ -137,7 +137,7 @@ KERNEL_INLINE Spatial<double> subspace_column(const JointMotion& joint,
                                               std::size_t k) {
   if (joint.kind == MotionKind::own) {
     const SpatialMotion& m = columns[joint.v_offset + k];
-    return {{{m[0], m[1], m[2]}}, {{m[3], m[4], m[5]}}};
+    return {{m[0], m[1], m[2]}, {m[3], m[4], m[5]}};
   }
   Spatial<double> s{};
   const double one = 1.0;

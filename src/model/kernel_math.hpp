@@ -8,6 +8,7 @@
 // used in every lane.
 
 #include <cstddef>
+#include <type_traits>
 #include <vector>
 
 #include "spatial/inertia.hpp"
@@ -24,24 +25,54 @@ struct V3 {
   KERNEL_INLINE R& operator[](std::size_t i) { return e[i]; }
 };
 
+// A vector of doubles (the single call, and the model's values) is held in one short
+// vector register, its fourth lane unused. The operations below do each component's
+// scalar operations in the order the generic ones do, so the single call keeps the bits
+// of the lanes.
+using Packed = double __attribute__((vector_size(4 * sizeof(double))));
+
+template <>
+struct alignas(4 * sizeof(double)) V3<double> {
+  Packed e;
+  KERNEL_INLINE V3() : e{} {}
+  KERNEL_INLINE V3(double x, double y, double z) : e{x, y, z, 0.0} {}
+  KERNEL_INLINE V3(Packed packed) : e(packed) {}
+  KERNEL_INLINE double operator[](std::size_t i) const { return e[i]; }
+  KERNEL_INLINE double& operator[](std::size_t i) { return e[i]; }
+};
+
+KERNEL_INLINE V3<double> operator+(const V3<double>& a, const V3<double>& b) { return {a.e + b.e}; }
+KERNEL_INLINE V3<double> operator-(const V3<double>& a, const V3<double>& b) { return {a.e - b.e}; }
+KERNEL_INLINE V3<double> operator*(const V3<double>& a, double s) { return {a.e * s}; }
+KERNEL_INLINE V3<double> cross(const V3<double>& a, const V3<double>& b) {
+  using Mask = long __attribute__((vector_size(4 * sizeof(long))));
+  const Mask yzx{1, 2, 0, 3}, zxy{2, 0, 1, 3};
+  return {__builtin_shuffle(a.e, yzx) * __builtin_shuffle(b.e, zxy) -
+          __builtin_shuffle(a.e, zxy) * __builtin_shuffle(b.e, yzx)};
+}
+KERNEL_INLINE double dot(const V3<double>& a, const V3<double>& b) {
+  const Packed t = a.e * b.e;
+  return t[0] + t[1] + t[2];
+}
+
 template <class A, class B>
 using Sum = decltype(A{} + B{});
 
 template <class A, class B>
 KERNEL_INLINE V3<Sum<A, B>> operator+(const V3<A>& a, const V3<B>& b) {
-  return {{a[0] + b[0], a[1] + b[1], a[2] + b[2]}};
+  return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
 }
 template <class A, class B>
 KERNEL_INLINE V3<Sum<A, B>> operator-(const V3<A>& a, const V3<B>& b) {
-  return {{a[0] - b[0], a[1] - b[1], a[2] - b[2]}};
+  return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
 }
 template <class A, class S>
 KERNEL_INLINE V3<Sum<A, S>> operator*(const V3<A>& a, const S& s) {
-  return {{a[0] * s, a[1] * s, a[2] * s}};
+  return {a[0] * s, a[1] * s, a[2] * s};
 }
 template <class A, class B>
 KERNEL_INLINE V3<Sum<A, B>> cross(const V3<A>& a, const V3<B>& b) {
-  return {{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]}};
+  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 template <class A, class B>
 KERNEL_INLINE Sum<A, B> dot(const V3<A>& a, const V3<B>& b) {
@@ -57,11 +88,15 @@ KERNEL_INLINE V3<R> cross_unit(const V3<R>& a, std::size_t k) {
   return out;
 }
 
-KERNEL_INLINE V3<double> v3(const Vector3D& v) { return {{v[0], v[1], v[2]}}; }
+KERNEL_INLINE V3<double> v3(const Vector3D& v) { return {v[0], v[1], v[2]}; }
 // The same value in every lane.
 template <class R>
 KERNEL_INLINE V3<R> lift(const V3<double>& v) {
-  return {{R(v[0]), R(v[1]), R(v[2])}};
+  if constexpr (std::is_same_v<R, double>) {
+    return v;
+  } else {
+    return {R(v[0]), R(v[1]), R(v[2])};
+  }
 }
 
 // A rigid transform (R, p), child to parent coordinates; R column by column.
@@ -88,7 +123,7 @@ KERNEL_INLINE V3<Sum<A, B>> rotate(const Placement<A>& m, const V3<B>& x) {
 }
 template <class A, class B>
 KERNEL_INLINE V3<Sum<A, B>> rotate_back(const Placement<A>& m, const V3<B>& x) {
-  return {{dot(m.c[0], x), dot(m.c[1], x), dot(m.c[2], x)}};
+  return {dot(m.c[0], x), dot(m.c[1], x), dot(m.c[2], x)};
 }
 
 // A spatial motion (angular; linear) or force (moment; force).
@@ -140,8 +175,14 @@ KERNEL_INLINE Spatial<R> momentum(const Inertia& body, const Spatial<R>& m) {
   const V3<R> f = (m.v - cross(c, m.w)) * body.mass();
   const auto& s = body.inertia().data();  // m11, m22, m33, m12, m13, m23
   const V3<R>& w = m.w;
-  const V3<R> iw{{s[0] * w[0] + s[3] * w[1] + s[4] * w[2], s[3] * w[0] + s[1] * w[1] + s[5] * w[2],
-                  s[4] * w[0] + s[5] * w[1] + s[2] * w[2]}};
+  V3<R> iw;
+  if constexpr (std::is_same_v<R, double>) {  // the same sums, column by column
+    iw = (V3<double>{s[0], s[3], s[4]} * w[0] + V3<double>{s[3], s[1], s[5]} * w[1]) +
+         V3<double>{s[4], s[5], s[2]} * w[2];
+  } else {
+    iw = {s[0] * w[0] + s[3] * w[1] + s[4] * w[2], s[3] * w[0] + s[1] * w[1] + s[5] * w[2],
+          s[4] * w[0] + s[5] * w[1] + s[2] * w[2]};
+  }
   return {iw + cross(c, f), f};
 }
 

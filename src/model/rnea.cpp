@@ -13,6 +13,24 @@ void check_rows(std::span<const double> values, std::size_t n) {
   if (values.size() < n) panic("Matrix slicing out of bounds.");
 }
 
+// The passes of the single call, cloned for AVX2 where a vector of three fills one register.
+[[gnu::target_clones("avx2", "default")]] void forward(const Model& model,
+                                                       kernel::RneaFields<double>& fields,
+                                                       const kernel::SingleRow& rows) {
+  kernel::rnea_forward(model, fields, rows);
+}
+
+struct Torques {
+  std::span<double> tau;
+  KERNEL_INLINE void operator()(std::size_t k, double value) const { tau[k] = value; }
+};
+
+[[gnu::target_clones("avx2", "default")]] void backward(const Model& model,
+                                                        kernel::RneaFields<double>& fields,
+                                                        std::span<double> tau) {
+  kernel::rnea_backward(model, fields, Torques{tau});
+}
+
 SE3 to_se3(const kernel::Placement<double>& m) {
   SpatialRotation r;
   for (std::size_t j = 0; j < 3; ++j) {
@@ -23,9 +41,8 @@ SE3 to_se3(const kernel::Placement<double>& m) {
 
 }  // namespace
 
-void update_local_placements(const Model& model, Data& data, std::span<const double> q) {
-  check_rows(q, model.nq());
-  data.reserve_stages(model.njoints(), model.nv());
+[[gnu::target_clones("avx2", "default")]] static void local_placements_loop(
+    const Model& model, Data& data, std::span<const double> q) {
   const kernel::SingleRow rows{q, {}, {}};
   const auto& joints = model.joint_motions();
   for (std::size_t i = 0; i < joints.size(); ++i) {
@@ -36,17 +53,23 @@ void update_local_placements(const Model& model, Data& data, std::span<const dou
   }
 }
 
+void update_local_placements(const Model& model, Data& data, std::span<const double> q) {
+  check_rows(q, model.nq());
+  data.reserve_stages(model.njoints(), model.nv());
+  local_placements_loop(model, data, q);
+}
+
 void rnea_forward_pass(const Model& model, Data& data, std::span<const double> q,
                        std::span<const double> v, std::span<const double> a) {
   check_rows(q, model.nq());
   check_rows(v, model.nv());
   check_rows(a, model.nv());
   data.rnea.size_to(model.njoints());
-  kernel::rnea_forward(model, data.rnea, kernel::SingleRow{q, v, a});
+  forward(model, data.rnea, kernel::SingleRow{q, v, a});
 }
 
 void rnea_backward_pass(const Model& model, Data& data, std::span<double> tau) {
-  kernel::rnea_backward(model, data.rnea, [&](std::size_t k, double value) { tau[k] = value; });
+  backward(model, data.rnea, tau);
 }
 
 Configuration rnea_backward_pass(const Model& model, Data& data) {
