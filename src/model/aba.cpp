@@ -83,13 +83,14 @@ bool axis_aligned(const JointMotion& joint) {
   for (std::size_t i = 1; i < joints.size(); ++i) {
     const JointMotion& joint = joints[i];
     kernel::Placement<double>& X = fields.placements[i];
-    kernel::local_placement(joint, *model.joint_models()[i], model.joint_placements()[i], rows, X);
+    kernel::local_placement(joint, *model.joint_models()[i], model.kernel_placements()[i],
+                            model.joint_placements()[i], rows, X);
     const double* speeds = v.data() + joint.v_offset;
     Spatial velocity = kernel::motion_to_child(X, fields.velocities[joint.parent]);
     kernel::add_subspace(joint, columns, speeds, velocity);
     fields.velocities[i] = velocity;
     data.bias_accelerations[i] = kernel::cross_subspace(joint, columns, speeds, velocity);
-    const Inertia& body = model.inertias()[i];
+    const kernel::Body& body = model.kernel_bodies()[i];
     data.articulated_inertias[i] = model.inertia_matrices()[i];
     data.bias_forces[i] = kernel::cross_force(velocity, kernel::momentum(body, velocity));
   }

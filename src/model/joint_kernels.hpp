@@ -13,18 +13,15 @@
 
 namespace kinetra::kernel {
 
-KERNEL_INLINE V3<double> column(const SE3& m, std::size_t j) {
-  const auto& r = m.rotation();
-  return {r(0, j), r(1, j), r(2, j)};
-}
-
-// liMi: the joint's frame in its parent's frame, placement * (the joint's motion).
+// liMi: the joint's frame in its parent's frame, placement * (the joint's motion); `given`
+// is the placement as the model stores it.
 template <class R, class Rows>
 KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& model,
-                                   const SE3& placement, const Rows& rows, Placement<R>& out) {
-  const V3<double> cols[3] = {column(placement, 0), column(placement, 1), column(placement, 2)};
+                                   const Placement<double>& placement, const SE3& given,
+                                   const Rows& rows, Placement<R>& out) {
+  const V3<double>(&cols)[3] = placement.c;
   const V3<double>&c0 = cols[0], &c1 = cols[1], &c2 = cols[2];
-  const V3<double> p = v3(placement.translation());
+  const V3<double>& p = placement.p;
   const auto keep = [&] {
     out.c[0] = lift<R>(c0);
     out.c[1] = lift<R>(c1);
@@ -75,7 +72,7 @@ KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& m
       return;
     }
     case MotionKind::own:
-      out = rows.own(placement, model, joint);
+      out = rows.own(given, model, joint);
       return;
   }
 }

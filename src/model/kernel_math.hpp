@@ -167,23 +167,51 @@ KERNEL_INLINE Spatial<R> cross_force(const Spatial<R>& m, const Spatial<R>& f) {
   return {cross(m.w, f.w) + cross(m.v, f.v), cross(m.w, f.v)};
 }
 
-// The momentum of a body moving with m: f = mass (v - c x w), n = I w + c x f, with I the
-// rotational inertia about the centre of mass c.
+// A body inertia as the passes read it: mass, centre of mass c, and the columns of the
+// rotational inertia I about c.
+struct Body {
+  double mass = 0.0;
+  V3<double> com;
+  V3<double> rotational[3];
+};
+
+inline Body body_of(const Inertia& inertia) {
+  const auto& s = inertia.inertia().data();  // m11, m22, m33, m12, m13, m23
+  return {inertia.mass(),
+          v3(inertia.com()),
+          {{s[0], s[3], s[4]}, {s[3], s[1], s[5]}, {s[4], s[5], s[2]}}};
+}
+
+// The momentum of a body moving with m: f = mass (v - c x w), n = I w + c x f.
 template <class R>
-KERNEL_INLINE Spatial<R> momentum(const Inertia& body, const Spatial<R>& m) {
-  const V3<double> c = v3(body.com());
-  const V3<R> f = (m.v - cross(c, m.w)) * body.mass();
-  const auto& s = body.inertia().data();  // m11, m22, m33, m12, m13, m23
+KERNEL_INLINE Spatial<R> momentum(const Body& body, const Spatial<R>& m) {
+  const V3<R> f = (m.v - cross(body.com, m.w)) * body.mass;
   const V3<R>& w = m.w;
-  V3<R> iw;
-  if constexpr (std::is_same_v<R, double>) {  // the same sums, column by column
-    iw = (V3<double>{s[0], s[3], s[4]} * w[0] + V3<double>{s[3], s[1], s[5]} * w[1]) +
-         V3<double>{s[4], s[5], s[2]} * w[2];
-  } else {
-    iw = {s[0] * w[0] + s[3] * w[1] + s[4] * w[2], s[3] * w[0] + s[1] * w[1] + s[5] * w[2],
-          s[4] * w[0] + s[5] * w[1] + s[2] * w[2]};
-  }
-  return {iw + cross(c, f), f};
+  const V3<R> iw =
+      (body.rotational[0] * w[0] + body.rotational[1] * w[1]) + body.rotational[2] * w[2];
+  return {iw + cross(body.com, f), f};
+}
+
+// The parent's velocity and acceleration in the child's frame: motion_to_child of both.
+template <class R>
+KERNEL_INLINE void motions_to_child(const Placement<R>& m, const Spatial<R>& v, const Spatial<R>& a,
+                                    Spatial<R>& v_out, Spatial<R>& a_out) {
+  v_out = motion_to_child(m, v);
+  a_out = motion_to_child(m, a);
+}
+// For doubles R^T x is summed from the rows of R, transposed once for both motions: each
+// component is dot(column i, x) with its sums in the same order.
+KERNEL_INLINE V3<double> rotate_rows(const V3<double> (&rows)[3], const V3<double>& x) {
+  return (rows[0] * x[0] + rows[1] * x[1]) + rows[2] * x[2];
+}
+KERNEL_INLINE void motions_to_child(const Placement<double>& m, const Spatial<double>& v,
+                                    const Spatial<double>& a, Spatial<double>& v_out,
+                                    Spatial<double>& a_out) {
+  const V3<double> rows[3] = {{m.c[0][0], m.c[1][0], m.c[2][0]},
+                              {m.c[0][1], m.c[1][1], m.c[2][1]},
+                              {m.c[0][2], m.c[1][2], m.c[2][2]}};
+  v_out = {rotate_rows(rows, v.w), rotate_rows(rows, v.v - cross(m.p, v.w))};
+  a_out = {rotate_rows(rows, a.w), rotate_rows(rows, a.v - cross(m.p, a.w))};
 }
 
 // The fields of the inverse-dynamics passes, one entry per joint: liMi, the body

@@ -36,6 +36,8 @@ Model Model::new_empty() {
   model.joint_motions_.push_back(classify_motion(*model.joint_models_.back()));
   model.inertias_.push_back(Inertia::zeros());
   model.inertia_matrices_.push_back(articulated::body_matrix(Inertia::zeros()));
+  model.kernel_bodies_.push_back(kernel::body_of(Inertia::zeros()));
+  model.kernel_placements_.push_back(kernel::broadcast<double>(SE3::identity()));
   model.joint_q_offsets_.push_back(0);
   model.joint_v_offsets_.push_back(0);
   model.joint_index_.reserve_one();
@@ -81,6 +83,8 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
     joint_models_.push_back(std::move(joint_model));
     inertias_.push_back(Inertia::zeros());
     inertia_matrices_.push_back(articulated::body_matrix(Inertia::zeros()));
+    kernel_bodies_.push_back(kernel::body_of(Inertia::zeros()));
+    kernel_placements_.push_back(kernel::broadcast<double>(placement));
     joint_parents_.push_back(parent_id);
     joint_q_offsets_.push_back(nq_);
     joint_v_offsets_.push_back(nv_);
@@ -93,6 +97,8 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent_id,
     joint_models_.resize(id);
     inertias_.resize(id);
     inertia_matrices_.resize(id);
+    kernel_bodies_.resize(id);
+    kernel_placements_.resize(id);
     joint_parents_.resize(id);
     joint_q_offsets_.resize(id);
     joint_v_offsets_.resize(id);
@@ -132,6 +138,8 @@ void Model::reserve(std::size_t joints, std::size_t frames) {
   joint_models_.reserve(joints);
   inertias_.reserve(joints);
   inertia_matrices_.reserve(joints);
+  kernel_bodies_.reserve(joints);
+  kernel_placements_.reserve(joints);
   subspace_columns_.reserve(joints);
   joint_motions_.reserve(joints);
   frames_.reserve(frames);

@@ -115,6 +115,11 @@ class Model {
   const std::vector<Inertia>& inertias() const { return inertias_; }
   // Each joint's inertia as a 6x6 matrix about the joint's origin, kept for the dynamics.
   const std::vector<articulated::Matrix>& inertia_matrices() const { return inertia_matrices_; }
+  // The joint placements and inertias as the dynamics passes read them.
+  const std::vector<kernel::Placement<double>>& kernel_placements() const {
+    return kernel_placements_;
+  }
+  const std::vector<kernel::Body>& kernel_bodies() const { return kernel_bodies_; }
   const std::vector<Frame>& frames() const { return frames_; }
   // Where each joint's block starts in q and in v (the world joint: 0).
   const std::vector<std::size_t>& joint_q_offsets() const { return joint_q_offsets_; }
@@ -148,9 +153,12 @@ class Model {
   CloneVector<JointModel> joint_models_;
   std::vector<Inertia> inertias_;
   std::vector<articulated::Matrix> inertia_matrices_;
+  std::vector<kernel::Placement<double>> kernel_placements_;
+  std::vector<kernel::Body> kernel_bodies_;
   void set_inertia(std::size_t joint, const Inertia& inertia) {
     inertias_[joint] = inertia;
     inertia_matrices_[joint] = articulated::body_matrix(inertia);
+    kernel_bodies_[joint] = kernel::body_of(inertia);
   }
   std::vector<Frame> frames_;
   std::vector<std::size_t> joint_q_offsets_;

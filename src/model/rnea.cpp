@@ -47,8 +47,8 @@ SE3 to_se3(const kernel::Placement<double>& m) {
   const auto& joints = model.joint_motions();
   for (std::size_t i = 0; i < joints.size(); ++i) {
     kernel::Placement<double> local;
-    kernel::local_placement(joints[i], *model.joint_models()[i], model.joint_placements()[i], rows,
-                            local);
+    kernel::local_placement(joints[i], *model.joint_models()[i], model.kernel_placements()[i],
+                            model.joint_placements()[i], rows, local);
     data.local_placements[i] = to_se3(local);
   }
 }

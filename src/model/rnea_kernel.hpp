@@ -26,28 +26,30 @@ template <class R, class Rows>
 KERNEL_INLINE void rnea_forward(const Model& model, RneaFields<R>& s, const Rows& rows) {
   const auto& joints = model.joint_motions();
   const auto& models = model.joint_models();
-  const auto& placements = model.joint_placements();
-  const auto& inertias = model.inertias();
+  const auto& placements = model.kernel_placements();
+  const auto& given = model.joint_placements();
+  const auto& bodies = model.kernel_bodies();
   const auto columns = model.subspace_columns();
   s.velocities[0] = {};
   s.accelerations[0] = {V3<R>{}, lift<R>(v3(-model.gravity()))};
   for (std::size_t i = 1; i < joints.size(); ++i) {
     const JointMotion& joint = joints[i];
     Placement<R>& X = s.placements[i];
-    local_placement(joint, *models[i], placements[i], rows, X);
+    local_placement(joint, *models[i], placements[i], given[i], rows, X);
     R speeds[MotionList::kCapacity], rates[MotionList::kCapacity];
     for (std::size_t k = 0; k < joint.nv; ++k) {
       speeds[k] = rows.v(joint.v_offset + k);
       rates[k] = rows.a(joint.v_offset + k);
     }
-    Spatial<R> velocity = motion_to_child(X, s.velocities[joint.parent]);
+    Spatial<R> velocity, acceleration;
+    motions_to_child(X, s.velocities[joint.parent], s.accelerations[joint.parent], velocity,
+                     acceleration);
     add_subspace(joint, columns, speeds, velocity);
-    Spatial<R> acceleration = motion_to_child(X, s.accelerations[joint.parent]);
     add_subspace(joint, columns, rates, acceleration);
     acceleration = acceleration + cross_subspace(joint, columns, speeds, velocity);
     s.velocities[i] = velocity;
     s.accelerations[i] = acceleration;
-    const Inertia& body = inertias[i];
+    const Body& body = bodies[i];
     s.forces[i] = momentum(body, acceleration) + cross_force(velocity, momentum(body, velocity));
   }
 }
