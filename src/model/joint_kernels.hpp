@@ -36,7 +36,7 @@ KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& m
       // About e_k: e_a -> c e_a + s e_b and e_b -> c e_b - s e_a, with (k, a, b) cyclic.
       R c, s;
       Rows::sincos(rows.q(joint.q_offset), c, s);
-      const std::size_t k = joint.axis_index, a = (k + 1) % 3, b = (k + 2) % 3;
+      const std::size_t k = joint.axis_index, a = kNext[k], b = kPrevious[k];
       out.c[k] = lift<R>(cols[k]);
       out.c[a] = cols[a] * c + cols[b] * s;
       out.c[b] = cols[b] * c - cols[a] * s;

@@ -79,12 +79,14 @@ KERNEL_INLINE Sum<A, B> dot(const V3<A>& a, const V3<B>& b) {
   return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 // a x e_k for the unit vector e_k along axis k.
+// The axes after and before axis k in cyclic order.
+inline constexpr std::size_t kNext[3] = {1, 2, 0}, kPrevious[3] = {2, 0, 1};
 template <class R>
 KERNEL_INLINE V3<R> cross_unit(const V3<R>& a, std::size_t k) {
   V3<R> out;
   out[k] = R{};
-  out[(k + 1) % 3] = a[(k + 2) % 3];
-  out[(k + 2) % 3] = -a[(k + 1) % 3];
+  out[kNext[k]] = a[kPrevious[k]];
+  out[kPrevious[k]] = -a[kNext[k]];
   return out;
 }
 
