@@ -75,24 +75,29 @@ bool axis_aligned(const JointMotion& joint) {
 [[gnu::target_clones("avx2", "default")]] static void velocity_loop(const Model& model, Data& data,
                                                                     std::span<const double> q,
                                                                     std::span<const double> v) {
-  auto& fields = data.rnea;
   const SingleRow rows{q, v, {}};
-  const auto& joints = model.joint_motions();
+  const std::size_t n = model.njoints();
+  const JointMotion* joints = model.joint_motions().data();
   const auto columns = model.subspace_columns();
-  fields.velocities[0] = {};
-  for (std::size_t i = 1; i < joints.size(); ++i) {
+  kernel::Placement<double>* local = data.rnea.placements.data();
+  Spatial* velocities = data.rnea.velocities.data();
+  Spatial* bias_accelerations = data.bias_accelerations.data();
+  Spatial* bias_forces = data.bias_forces.data();
+  articulated::Matrix* inertias = data.articulated_inertias.data();
+  velocities[0] = {};
+  for (std::size_t i = 1; i < n; ++i) {
     const JointMotion& joint = joints[i];
-    kernel::Placement<double>& X = fields.placements[i];
+    kernel::Placement<double>& X = local[i];
     kernel::local_placement(joint, *model.joint_models()[i], model.kernel_placements()[i],
                             model.joint_placements()[i], rows, X);
     const double* speeds = v.data() + joint.v_offset;
-    Spatial velocity = kernel::motion_to_child(X, fields.velocities[joint.parent]);
+    Spatial velocity = kernel::motion_to_child(X, velocities[joint.parent]);
     kernel::add_subspace(joint, columns, speeds, velocity);
-    fields.velocities[i] = velocity;
-    data.bias_accelerations[i] = kernel::cross_subspace(joint, columns, speeds, velocity);
+    velocities[i] = velocity;
+    bias_accelerations[i] = kernel::cross_subspace(joint, columns, speeds, velocity);
+    inertias[i] = model.inertia_matrices()[i];
     const kernel::Body& body = model.kernel_bodies()[i];
-    data.articulated_inertias[i] = model.inertia_matrices()[i];
-    data.bias_forces[i] = kernel::cross_force(velocity, kernel::momentum(body, velocity));
+    bias_forces[i] = kernel::cross_force(velocity, kernel::momentum(body, velocity));
   }
 }
 
@@ -110,13 +115,15 @@ namespace {
 // of a joint whose D is not positive definite, or 0.
 [[gnu::target_clones("avx2", "default")]] std::size_t articulated_loop(
     const Model& model, Data& data, std::span<const double> tau) {
-  const auto& joints = model.joint_motions();
+  const JointMotion* joints = model.joint_motions().data();
   const auto columns = model.subspace_columns();
-  for (std::size_t i = joints.size(); i-- > 1;) {
+  articulated::Matrix* inertias = data.articulated_inertias.data();
+  Spatial* bias_forces = data.bias_forces.data();
+  for (std::size_t i = model.njoints(); i-- > 1;) {
     const JointMotion& joint = joints[i];
     const std::size_t k = joint.nv, offset = joint.v_offset;
-    articulated::Matrix& inertia = data.articulated_inertias[i];
-    const articulated::Six bias_force = articulated::six(data.bias_forces[i]);
+    articulated::Matrix& inertia = inertias[i];
+    const articulated::Six bias_force = articulated::six(bias_forces[i]);
     articulated::Six u_columns[kMaxDof];
     double* u = &data.u_values[offset];
     double d[kMaxDof * kMaxDof], d_inverse[kMaxDof * kMaxDof];
@@ -163,9 +170,9 @@ namespace {
         (bias_force + articulated::apply(inertia, articulated::six(data.bias_accelerations[i]))) +
         weighted;
     const articulated::Transform x = articulated::transform(data.rnea.placements[i]);
-    articulated::add_to_parent(x, inertia, data.articulated_inertias[joint.parent]);
-    data.bias_forces[joint.parent] = data.bias_forces[joint.parent] +
-                                     articulated::spatial(articulated::force_to_parent(x, bias));
+    articulated::add_to_parent(x, inertia, inertias[joint.parent]);
+    bias_forces[joint.parent] =
+        bias_forces[joint.parent] + articulated::spatial(articulated::force_to_parent(x, bias));
   }
   return 0;
 }

@@ -68,8 +68,8 @@ struct Transform {
 
 KERNEL_INLINE Transform transform(const kernel::Placement<double>& m) {
   Transform out;
-  for (std::size_t j = 0; j < 3; ++j) out.r[j] = Vec{m.c[j][0], m.c[j][1], m.c[j][2], 0.0};
-  out.p = Vec{m.p[0], m.p[1], m.p[2], 0.0};
+  for (std::size_t j = 0; j < 3; ++j) out.r[j] = m.c[j].e;
+  out.p = m.p.e;
   return out;
 }
 

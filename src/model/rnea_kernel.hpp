@@ -22,19 +22,26 @@ struct SingleRow {
   }
 };
 
+// The loops read the lists through plain pointers: the stores through vector registers
+// could alias a std::vector's own pointers, which would then be reloaded at every access.
 template <class R, class Rows>
 KERNEL_INLINE void rnea_forward(const Model& model, RneaFields<R>& s, const Rows& rows) {
-  const auto& joints = model.joint_motions();
-  const auto& models = model.joint_models();
-  const auto& placements = model.kernel_placements();
-  const auto& given = model.joint_placements();
-  const auto& bodies = model.kernel_bodies();
+  const std::size_t n = model.njoints();
+  const JointMotion* joints = model.joint_motions().data();
+  const auto* models = model.joint_models().data();
+  const Placement<double>* placements = model.kernel_placements().data();
+  const SE3* given = model.joint_placements().data();
+  const Body* bodies = model.kernel_bodies().data();
   const auto columns = model.subspace_columns();
-  s.velocities[0] = {};
-  s.accelerations[0] = {V3<R>{}, lift<R>(v3(-model.gravity()))};
-  for (std::size_t i = 1; i < joints.size(); ++i) {
+  Placement<R>* local = s.placements.data();
+  Spatial<R>* velocities = s.velocities.data();
+  Spatial<R>* accelerations = s.accelerations.data();
+  Spatial<R>* forces = s.forces.data();
+  velocities[0] = {};
+  accelerations[0] = {V3<R>{}, lift<R>(v3(-model.gravity()))};
+  for (std::size_t i = 1; i < n; ++i) {
     const JointMotion& joint = joints[i];
-    Placement<R>& X = s.placements[i];
+    Placement<R>& X = local[i];
     local_placement(joint, *models[i], placements[i], given[i], rows, X);
     R speeds[MotionList::kCapacity], rates[MotionList::kCapacity];
     speeds[0] = rows.v(joint.v_offset);  // one coordinate is the common case: no copy loop
@@ -44,15 +51,15 @@ KERNEL_INLINE void rnea_forward(const Model& model, RneaFields<R>& s, const Rows
       rates[k] = rows.a(joint.v_offset + k);
     }
     Spatial<R> velocity, acceleration;
-    motions_to_child(X, s.velocities[joint.parent], s.accelerations[joint.parent], velocity,
+    motions_to_child(X, velocities[joint.parent], accelerations[joint.parent], velocity,
                      acceleration);
     add_subspace(joint, columns, speeds, velocity);
     add_subspace(joint, columns, rates, acceleration);
     acceleration = acceleration + cross_subspace(joint, columns, speeds, velocity);
-    s.velocities[i] = velocity;
-    s.accelerations[i] = acceleration;
+    velocities[i] = velocity;
+    accelerations[i] = acceleration;
     const Body& body = bodies[i];
-    s.forces[i] = momentum(body, acceleration) + cross_force(velocity, momentum(body, velocity));
+    forces[i] = momentum(body, acceleration) + cross_force(velocity, momentum(body, velocity));
   }
 }
 
@@ -60,17 +67,18 @@ KERNEL_INLINE void rnea_forward(const Model& model, RneaFields<R>& s, const Rows
 // moved by its children, so nothing is passed to it.
 template <class R, class Tau>
 KERNEL_INLINE void rnea_backward(const Model& model, RneaFields<R>& s, Tau&& tau) {
-  const auto& joints = model.joint_motions();
+  const JointMotion* joints = model.joint_motions().data();
   const auto columns = model.subspace_columns();
-  for (std::size_t j = joints.size(); j-- > 1;) {
+  const Placement<R>* local = s.placements.data();
+  Spatial<R>* forces = s.forces.data();
+  for (std::size_t j = model.njoints(); j-- > 1;) {
     const JointMotion& joint = joints[j];
-    const Spatial<R>& f = s.forces[j];
+    const Spatial<R>& f = forces[j];
     for (std::size_t k = 0; k < joint.nv; ++k) {
       tau(joint.v_offset + k, project(joint, columns, k, f));
     }
-    if (joint.parent != 0) {
-      s.forces[joint.parent] = s.forces[joint.parent] + force_to_parent(s.placements[j], f);
-    }
+    if (joint.parent != 0)
+      forces[joint.parent] = forces[joint.parent] + force_to_parent(local[j], f);
   }
 }
 
