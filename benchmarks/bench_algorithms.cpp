@@ -99,10 +99,19 @@ void print_arm_terms(const Model& model) {
 
 }  // namespace
 
+// Floating-point operations per axis-aligned revolute joint, counted from the passes
+// (3-vectors as three numbers; the joint's sine and cosine not included); see
+// docs/performance.md.
+constexpr double kRneaFlops = 287, kAbaFlops = 980;
+
 int main() {
   const Timings t = measure(arm(), 20000);
-  std::printf("7-DoF arm, median ns per call: forward_kinematics %.0f, rnea %.0f, aba %.0f\n", t.fk,
-              t.rnea, t.aba);
+  std::printf("7-DoF arm, median ns per call (targets 150, 250, 600):\n");
+  std::printf("  forward_kinematics %.0f, rnea %.0f, aba %.0f\n", t.fk, t.rnea, t.aba);
+  std::printf(
+      "  per joint: rnea %.1f ns for ~%.0f flops (%.2f flop/ns), aba %.1f ns for ~%.0f flops "
+      "(%.2f flop/ns)\n",
+      t.rnea / 7, kRneaFlops, kRneaFlops * 7 / t.rnea, t.aba / 7, kAbaFlops, kAbaFlops * 7 / t.aba);
   print_arm_terms(arm());
   std::printf("%8s %22s %22s %22s\n", "joints", "fk ns/joint", "rnea ns/joint", "aba ns/joint");
   for (std::size_t n : {10u, 100u, 1000u, 10000u}) {
