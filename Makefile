@@ -127,12 +127,14 @@ sanitize: $(VENV)/.ready sysdeps
 	  $(PY) -m pytest -q -p no:cacheprovider
 
 # Coverage-guided fuzzing of the URDF reader with libFuzzer (clang 16 or newer, for
-# std::expected), under ASan and UBSan, starting from the project's URDF files and, when
-# it lies beside the work tree, the shared robot collection. FUZZ_SECONDS sets the time.
+# std::expected), under ASan and UBSan, starting from the project's URDF files, the XML
+# seeds in tests/fuzz/seeds and, when it lies beside the work tree, the shared robot
+# collection. Each input is also checked against expat's tree (tests/fuzz/urdf_fuzz.cpp).
+# FUZZ_SECONDS sets the time.
 FUZZ_BUILD := build/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_CXX ?= clang++-16
-FUZZ_SEEDS := $(wildcard examples/robot/*.urdf ../shared/robots/*.urdf)
+FUZZ_SEEDS := $(wildcard examples/robot/*.urdf ../shared/robots/*.urdf tests/fuzz/seeds/*)
 fuzz: $(VENV)/.ready sysdeps
 	@if ! command -v $(FUZZ_CXX) >/dev/null; then \
 	  if [ "$$(id -u)" = 0 ]; then \

@@ -47,10 +47,9 @@ KERNEL_INLINE double dot(const Six& a, const Six& b) {
 }
 
 KERNEL_INLINE Vec cross(const Vec& a, const Vec& b) {
-  using Mask = long __attribute__((vector_size(4 * sizeof(long))));
-  const Mask yzx{1, 2, 0, 3}, zxy{2, 0, 1, 3};
-  return __builtin_shuffle(a, yzx) * __builtin_shuffle(b, zxy) -
-         __builtin_shuffle(a, zxy) * __builtin_shuffle(b, yzx);
+  // __builtin_shufflevector rather than GCC's __builtin_shuffle: clang builds this too.
+  return __builtin_shufflevector(a, a, 1, 2, 0, 3) * __builtin_shufflevector(b, b, 2, 0, 1, 3) -
+         __builtin_shufflevector(a, a, 2, 0, 1, 3) * __builtin_shufflevector(b, b, 1, 2, 0, 3);
 }
 
 // M x: M's columns weighted by the entries of x.
