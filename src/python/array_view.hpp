@@ -80,7 +80,29 @@ class NdArrayView {
 // and aligned, copied otherwise.
 class RowMajorValues {
  public:
-  explicit RowMajorValues(const NdArrayView& array) {
+  [[gnu::always_inline]] explicit RowMajorValues(const NdArrayView& array) {
+    if (array.ndim() == 1 && packed_vector(array)) {
+      // The common argument, without the general layout walk.
+      span_ = {reinterpret_cast<const double*>(array.data()), static_cast<std::size_t>(array.dim(0))};
+    } else {
+      read_any(array);
+    }
+  }
+  RowMajorValues(const RowMajorValues&) = delete;
+  RowMajorValues& operator=(const RowMajorValues&) = delete;
+  std::span<const double> span() const { return span_; }
+
+ private:
+  // A vector read in place: empty (NumPy gives it stride 0), or aligned with its entries
+  // one double apart (any stride for a single entry).
+  static bool packed_vector(const NdArrayView& array) {
+    const std::ptrdiff_t n = array.dim(0);
+    if (n == 0) return true;
+    return (n == 1 || array.stride(0) == sizeof(double)) &&
+           reinterpret_cast<std::uintptr_t>(array.data()) % alignof(double) == 0;
+  }
+
+  [[gnu::noinline]] void read_any(const NdArrayView& array) {
     if (const auto packed = array.contiguous_span()) {
       span_ = *packed;
     } else {
@@ -89,11 +111,7 @@ class RowMajorValues {
       span_ = copy_;
     }
   }
-  RowMajorValues(const RowMajorValues&) = delete;
-  RowMajorValues& operator=(const RowMajorValues&) = delete;
-  std::span<const double> span() const { return span_; }
 
- private:
   std::vector<double> copy_;
   std::span<const double> span_;
 };
