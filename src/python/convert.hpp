@@ -64,9 +64,10 @@ struct is_builtin_argument<std::tuple<Ts...>> : std::true_type {};
 template <class T, class A>
 struct is_builtin_argument<std::vector<T, A>> : std::true_type {};
 
-// A core type exposed as a Python class.
+// A core type exposed as a Python class (a `const Array1&` parameter is a builtin one too).
 template <class T>
-concept Wrapped = (std::is_class_v<T> || std::is_enum_v<T>) && !is_builtin_argument<T>::value;
+concept Wrapped = (std::is_class_v<T> || std::is_enum_v<T>) &&
+                  !is_builtin_argument<std::remove_cv_t<T>>::value;
 
 [[noreturn]] void raise_cannot_convert(PyObject* object, const char* target);
 
