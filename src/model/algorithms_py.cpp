@@ -21,18 +21,16 @@ Ref new_configuration(std::size_t size, std::span<double>& values) {
   return result;
 }
 
-Ref run_rnea(const Model& model, Data& data, const ArrayN& q, const ArrayN& v, const ArrayN& a) {
-  const RowMajorValues qs(q), vs(v), as(a);
-  rnea_forward_pass(model, data, qs.span(), vs.span(), as.span());
+Ref run_rnea(const Model& model, Data& data, const ValuesN& q, const ValuesN& v, const ValuesN& a) {
+  rnea_forward_pass(model, data, q.span(), v.span(), a.span());
   std::span<double> tau;
   Ref result = new_configuration(model.nv(), tau);
   rnea_backward_pass(model, data, tau);
   return result;
 }
 
-std::expected<Ref, std::string> run_aba(const Model& model, Data& data, const ArrayN& q,
-                                        const ArrayN& v, const ArrayN& tau) {
-  const RowMajorValues qs(q), vs(v), taus(tau);
+std::expected<Ref, std::string> run_aba(const Model& model, Data& data, const ValuesN& q,
+                                        const ValuesN& v, const ValuesN& tau) {
   const auto failed = [](const ForwardDynamicsError& error) {
     return std::unexpected("Forward dynamics failed: " + display_text(error));
   };
@@ -41,11 +39,11 @@ std::expected<Ref, std::string> run_aba(const Model& model, Data& data, const Ar
                                 : std::nullopt;
   };
   // forward_dynamics' checks, in its order.
-  if (auto error = wrong_size("q", model.nq(), qs.span())) return failed(*error);
-  if (auto error = wrong_size("v", model.nv(), vs.span())) return failed(*error);
-  if (auto error = wrong_size("tau", model.nv(), taus.span())) return failed(*error);
-  aba_velocity_pass(model, data, qs.span(), vs.span());
-  if (auto factored = aba_articulated_pass(model, data, taus.span()); !factored) {
+  if (auto error = wrong_size("q", model.nq(), q.span())) return failed(*error);
+  if (auto error = wrong_size("v", model.nv(), v.span())) return failed(*error);
+  if (auto error = wrong_size("tau", model.nv(), tau.span())) return failed(*error);
+  aba_velocity_pass(model, data, q.span(), v.span());
+  if (auto factored = aba_articulated_pass(model, data, tau.span()); !factored) {
     return failed(factored.error());
   }
   std::span<double> qdd;
@@ -79,26 +77,26 @@ Ref forward_kinematics_function() {
 
 Ref forward_dynamics_function() {
   return algorithm_functions().function("forward_dynamics", {"model", "data", "q", "v", "tau"},
-                                        [](const Model& model, Data& data, const ArrayN& q, const ArrayN& v,
-                                           const ArrayN& tau) { return run_aba(model, data, q, v, tau); });
+                                        [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v,
+                                           const ValuesN& tau) { return run_aba(model, data, q, v, tau); });
 }
 
 Ref aba_function() {
   return algorithm_functions().function("aba", {"model", "data", "q", "v", "tau"},
-                                        [](const Model& model, Data& data, const ArrayN& q, const ArrayN& v,
-                                           const ArrayN& tau) { return run_aba(model, data, q, v, tau); });
+                                        [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v,
+                                           const ValuesN& tau) { return run_aba(model, data, q, v, tau); });
 }
 
 Ref inverse_dynamics_function() {
   return algorithm_functions().function("inverse_dynamics", {"model", "data", "q", "v", "a"},
-                                        [](const Model& model, Data& data, const ArrayN& q, const ArrayN& v,
-                                           const ArrayN& a) { return run_rnea(model, data, q, v, a); });
+                                        [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v,
+                                           const ValuesN& a) { return run_rnea(model, data, q, v, a); });
 }
 
 Ref rnea_function() {
   return algorithm_functions().function("rnea", {"model", "data", "q", "v", "a"},
-                                        [](const Model& model, Data& data, const ArrayN& q, const ArrayN& v,
-                                           const ArrayN& a) { return run_rnea(model, data, q, v, a); });
+                                        [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v,
+                                           const ValuesN& a) { return run_rnea(model, data, q, v, a); });
 }
 
 }  // namespace kinetra::python

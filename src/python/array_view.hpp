@@ -76,6 +76,16 @@ class NdArrayView {
   std::span<const std::ptrdiff_t> strides_;
 };
 
+// An array's elements in logical row-major order: in place when they lie packed and
+// aligned, otherwise copied into `copy`, which then backs the span.
+[[gnu::noinline]] inline std::span<const double> row_major(const NdArrayView& array,
+                                                           std::vector<double>& copy) {
+  if (const auto packed = array.contiguous_span()) return *packed;
+  copy.reserve(array.size());
+  array.for_each([&copy](double x) { copy.push_back(x); });
+  return copy;
+}
+
 // An array's elements in logical row-major order: read in place when they are packed
 // and aligned, copied otherwise.
 class RowMajorValues {
@@ -85,7 +95,7 @@ class RowMajorValues {
       // The common argument, without the general layout walk.
       span_ = {reinterpret_cast<const double*>(array.data()), static_cast<std::size_t>(array.dim(0))};
     } else {
-      read_any(array);
+      span_ = row_major(array, copy_);
     }
   }
   RowMajorValues(const RowMajorValues&) = delete;
@@ -100,16 +110,6 @@ class RowMajorValues {
     if (n == 0) return true;
     return (n == 1 || array.stride(0) == sizeof(double)) &&
            reinterpret_cast<std::uintptr_t>(array.data()) % alignof(double) == 0;
-  }
-
-  [[gnu::noinline]] void read_any(const NdArrayView& array) {
-    if (const auto packed = array.contiguous_span()) {
-      span_ = *packed;
-    } else {
-      copy_.reserve(array.size());
-      array.for_each([this](double x) { copy_.push_back(x); });
-      span_ = copy_;
-    }
   }
 
   std::vector<double> copy_;

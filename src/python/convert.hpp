@@ -3,8 +3,8 @@
 // Argument converters (Python object -> core value) and result converters
 // (core value -> new Python object). The converter of a parameter is chosen from
 // its C++ type: double, std::size_t, std::int64_t, std::string, bool, FilePath,
-// Flag<default> (a bool that may be left out), NumPy arrays
-// (AnyArray: any dtype), sequences of float or int (std::vector), std::optional
+// Flag<default> (a bool that may be left out), NumPy arrays (NumpyArray: a view;
+// ArrayValues: the elements in row-major order; AnyArray: any dtype), sequences of float or int (std::vector), std::optional
 // of those (None counts as absent), PyObject* (as given), and every other class
 // type is a wrapper class: `const T&` claims the object shared, `T&` exclusively,
 // `T` copies the value under a shared claim.
@@ -51,6 +51,8 @@ template <bool D>
 struct is_builtin_argument<Flag<D>> : std::true_type {};
 template <int D>
 struct is_builtin_argument<NumpyArray<D>> : std::true_type {};
+template <int D>
+struct is_builtin_argument<ArrayValues<D>> : std::true_type {};
 template <>
 struct is_builtin_argument<AnyArray> : std::true_type {};
 template <class T>
@@ -138,6 +140,13 @@ struct Arg<NumpyArray<D>> {
   NumpyArray<D> value;
   void load(PyObject* object) { value = to_numpy_array<D>(object); }
   const NumpyArray<D>& get() const { return value; }
+};
+
+template <int D>
+struct Arg<ArrayValues<D>> {
+  ArrayValues<D> value;
+  void load(PyObject* object) { value.load(object); }
+  const ArrayValues<D>& get() const { return value; }
 };
 
 template <>
