@@ -35,8 +35,9 @@ std::expected<Ref, std::string> run_aba(const Model& model, Data& data, const Va
     return std::unexpected("Forward dynamics failed: " + display_text(error));
   };
   const auto wrong_size = [](const char* name, std::size_t expected, std::span<const double> x) {
-    return x.size() != expected ? std::optional(ConfigurationError::invalid_size(name, expected, x.size()))
-                                : std::nullopt;
+    return x.size() != expected
+               ? std::optional(ConfigurationError::invalid_size(name, expected, x.size()))
+               : std::nullopt;
   };
   // forward_dynamics' checks, in its order.
   if (auto error = wrong_size("q", model.nq(), q.span())) return failed(*error);
@@ -76,27 +77,35 @@ Ref forward_kinematics_function() {
 }
 
 Ref forward_dynamics_function() {
-  return algorithm_functions().function("forward_dynamics", {"model", "data", "q", "v", "tau"},
-                                        [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v,
-                                           const ValuesN& tau) { return run_aba(model, data, q, v, tau); });
+  return algorithm_functions().function(
+      "forward_dynamics", {"model", "data", "q", "v", "tau"},
+      [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v, const ValuesN& tau) {
+        return run_aba(model, data, q, v, tau);
+      });
 }
 
 Ref aba_function() {
-  return algorithm_functions().function("aba", {"model", "data", "q", "v", "tau"},
-                                        [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v,
-                                           const ValuesN& tau) { return run_aba(model, data, q, v, tau); });
+  return algorithm_functions().function(
+      "aba", {"model", "data", "q", "v", "tau"},
+      [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v, const ValuesN& tau) {
+        return run_aba(model, data, q, v, tau);
+      });
 }
 
 Ref inverse_dynamics_function() {
-  return algorithm_functions().function("inverse_dynamics", {"model", "data", "q", "v", "a"},
-                                        [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v,
-                                           const ValuesN& a) { return run_rnea(model, data, q, v, a); });
+  return algorithm_functions().function(
+      "inverse_dynamics", {"model", "data", "q", "v", "a"},
+      [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v, const ValuesN& a) {
+        return run_rnea(model, data, q, v, a);
+      });
 }
 
 Ref rnea_function() {
-  return algorithm_functions().function("rnea", {"model", "data", "q", "v", "a"},
-                                        [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v,
-                                           const ValuesN& a) { return run_rnea(model, data, q, v, a); });
+  return algorithm_functions().function(
+      "rnea", {"model", "data", "q", "v", "a"},
+      [](const Model& model, Data& data, const ValuesN& q, const ValuesN& v, const ValuesN& a) {
+        return run_rnea(model, data, q, v, a);
+      });
 }
 
 }  // namespace kinetra::python

@@ -93,7 +93,8 @@ class RowMajorValues {
   [[gnu::always_inline]] explicit RowMajorValues(const NdArrayView& array) {
     if (array.ndim() == 1 && packed_vector(array)) {
       // The common argument, without the general layout walk.
-      span_ = {reinterpret_cast<const double*>(array.data()), static_cast<std::size_t>(array.dim(0))};
+      span_ = {reinterpret_cast<const double*>(array.data()),
+               static_cast<std::size_t>(array.dim(0))};
     } else {
       span_ = row_major(array, copy_);
     }

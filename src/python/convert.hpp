@@ -4,10 +4,10 @@
 // (core value -> new Python object). The converter of a parameter is chosen from
 // its C++ type: double, std::size_t, std::int64_t, std::string, bool, FilePath,
 // Flag<default> (a bool that may be left out), NumPy arrays (NumpyArray: a view;
-// ArrayValues: the elements in row-major order; AnyArray: any dtype), sequences of float or int (std::vector), std::optional
-// of those (None counts as absent), PyObject* (as given), and every other class
-// type is a wrapper class: `const T&` claims the object shared, `T&` exclusively,
-// `T` copies the value under a shared claim.
+// ArrayValues: the elements in row-major order; AnyArray: any dtype), sequences of float or int
+// (std::vector), std::optional of those (None counts as absent), PyObject* (as given), and every
+// other class type is a wrapper class: `const T&` claims the object shared, `T&` exclusively, `T`
+// copies the value under a shared claim.
 
 #include <concepts>
 #include <cstddef>
@@ -68,8 +68,8 @@ struct is_builtin_argument<std::vector<T, A>> : std::true_type {};
 
 // A core type exposed as a Python class (a `const Array1&` parameter is a builtin one too).
 template <class T>
-concept Wrapped = (std::is_class_v<T> || std::is_enum_v<T>) &&
-                  !is_builtin_argument<std::remove_cv_t<T>>::value;
+concept Wrapped =
+    (std::is_class_v<T> || std::is_enum_v<T>) && !is_builtin_argument<std::remove_cv_t<T>>::value;
 
 [[noreturn]] void raise_cannot_convert(PyObject* object, const char* target);
 
