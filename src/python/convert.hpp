@@ -300,7 +300,7 @@ using ArgHolder = typename ArgFor<P>::type;
 
 // Converts with the parameter's name in any TypeError ("argument 'q': ...").
 template <class Holder>
-void load_named(Holder& holder, PyObject* object, const char* name) {
+[[gnu::always_inline]] inline void load_named(Holder& holder, PyObject* object, const char* name) {
   try {
     holder.load(object);
   } catch (const PythonError&) {
