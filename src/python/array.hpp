@@ -95,7 +95,6 @@ class ArrayValues {
   std::vector<double> copy_;
 };
 
-using Values1 = ArrayValues<1>;
 using ValuesN = ArrayValues<0>;
 
 enum class MemoryOrder { RowMajor, ColumnMajor };
