@@ -82,7 +82,7 @@ template <int Dims>
 class ArrayValues {
  public:
   void load(PyObject* object) {
-    if (Dims == 2 || !packed_float64_vector(object, span_)) {
+    if (Dims > 1 || !packed_float64_vector(object, span_)) {
       span_ = row_major(load_array(object, Dims), copy_);
     }
     array_ = Ref::borrow(object);
