@@ -25,6 +25,7 @@ Signature::Signature(std::string qualified_name, std::vector<std::string> parame
     interned_.push_back(checked(PyUnicode_InternFromString(names_.back().c_str())));
   }
   if (positional_ > names_.size()) positional_ = names_.size();
+  all_positional_ = !varargs_ && positional_ == names_.size();
 }
 
 namespace {
@@ -112,6 +113,7 @@ std::size_t Signature::match_keyword(PyObject* keyword, Py_ssize_t nargs, PyObje
 }
 
 void Signature::check_missing(PyObject** out) const {
+  if (std::all_of(out, out + required_, [](PyObject* given) { return given != nullptr; })) return;
   std::vector<const std::string*> missing;
   for (std::size_t i = 0; i < required_; ++i) {
     if (out[i] == nullptr) missing.push_back(&names_[i]);
@@ -130,8 +132,8 @@ void Signature::check_missing(PyObject** out) const {
   raise(PyExc_TypeError, message);
 }
 
-void Signature::bind(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-                     PyObject** out) const {
+void Signature::bind_any(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                         PyObject** out) const {
   const auto count = static_cast<Py_ssize_t>(names_.size());
   if (nargs > static_cast<Py_ssize_t>(positional_) && !varargs_) too_many_positional(nargs);
   for (Py_ssize_t i = 0; i < count; ++i) out[i] = i < nargs ? args[i] : nullptr;
@@ -146,6 +148,10 @@ void Signature::bind(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
 
 void Signature::bind(PyObject* args_tuple, PyObject* kwargs_dict, PyObject** out) const {
   const Py_ssize_t nargs = PyTuple_GET_SIZE(args_tuple);
+  if (kwargs_dict == nullptr && exactly_positional(nargs)) {
+    for (Py_ssize_t i = 0; i < nargs; ++i) out[i] = PyTuple_GET_ITEM(args_tuple, i);
+    return;
+  }
   const auto count = static_cast<Py_ssize_t>(names_.size());
   if (nargs > static_cast<Py_ssize_t>(positional_) && !varargs_) too_many_positional(nargs);
   for (Py_ssize_t i = 0; i < count; ++i)

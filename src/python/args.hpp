@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -29,10 +30,22 @@ class Signature {
   // Matches positional and keyword arguments to the parameters; writes a borrowed
   // reference or nullptr (absent) per parameter into `out` (size() entries).
   // Raises TypeError with the interpreter's wording and throws PythonError on failure.
-  void bind(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out) const;
+  void bind(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out) const {
+    if (kwnames == nullptr && exactly_positional(nargs)) {
+      std::copy_n(args, nargs, out);
+      return;
+    }
+    bind_any(args, nargs, kwnames, out);
+  }
   void bind(PyObject* args_tuple, PyObject* kwargs_dict, PyObject** out) const;
 
  private:
+  // One positional argument per parameter, the common call, needs no checks: nothing
+  // is missing, surplus or keyword-only.
+  bool exactly_positional(Py_ssize_t nargs) const {
+    return all_positional_ && nargs == static_cast<Py_ssize_t>(names_.size());
+  }
+  void bind_any(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out) const;
   std::size_t match_keyword(PyObject* keyword, Py_ssize_t nargs, PyObject** out) const;
   void check_missing(PyObject** out) const;
   [[noreturn]] void too_many_positional(Py_ssize_t given) const;
@@ -44,6 +57,7 @@ class Signature {
   std::size_t required_ = 0;
   std::size_t positional_ = static_cast<std::size_t>(-1);  // names before a bare "*"
   bool varargs_ = false;
+  bool all_positional_ = false;  // no "*name" and no bare "*"
 };
 
 // Refuses a registration whose names do not fit its callable: `parameters` is the

@@ -66,6 +66,19 @@ NdArrayView load_array(PyObject* object, int dims) {
   raise_not_an_array(object, dims);
 }
 
+bool packed_float64_vector(PyObject* object, std::span<const double>& values) {
+  if (!PyArray_CheckExact(object)) return false;
+  auto* array = reinterpret_cast<PyArrayObject*>(object);
+  constexpr int packed = NPY_ARRAY_C_CONTIGUOUS | NPY_ARRAY_ALIGNED;
+  if (PyArray_NDIM(array) != 1 || PyArray_TYPE(array) != NPY_DOUBLE ||
+      !PyArray_ISNOTSWAPPED(array) || (PyArray_FLAGS(array) & packed) != packed) {
+    return false;
+  }
+  values = {static_cast<const double*>(PyArray_DATA(array)),
+            static_cast<std::size_t>(PyArray_DIM(array, 0))};
+  return true;
+}
+
 AnyArray load_any_array(PyObject* object) {
   if (!PyArray_Check(object)) {
     const std::string note = "expected a NumPy array, got " + type_name(object) +

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "python/array_view.hpp"
 #include "python/ref.hpp"
@@ -67,6 +68,34 @@ NumpyArray<Dims> to_numpy_array(PyObject* object) {
   NdArrayView view = load_array(object, Dims);
   return NumpyArray<Dims>(Ref::borrow(object), view);
 }
+
+// Whether `object` is an exact ndarray holding a packed, aligned, native float64 vector
+// (NumPy's flags say so); if it is, `values` receives its elements. The cheap check
+// before the general conversion.
+bool packed_float64_vector(PyObject* object, std::span<const double>& values);
+
+// A float64 array argument with Dims dimensions (0: any number), with the checks and
+// messages of NumpyArray<Dims>, read as its elements in logical row-major order: a packed
+// vector in place, found without building a view; any other array through the general
+// conversion, copied when its elements are not packed.
+template <int Dims>
+class ArrayValues {
+ public:
+  void load(PyObject* object) {
+    if (Dims > 1 || !packed_float64_vector(object, span_)) {
+      span_ = row_major(load_array(object, Dims), copy_);
+    }
+    array_ = Ref::borrow(object);
+  }
+  std::span<const double> span() const { return span_; }
+
+ private:
+  Ref array_;  // held while the call reads the elements, like NumpyArray
+  std::span<const double> span_;
+  std::vector<double> copy_;
+};
+
+using ValuesN = ArrayValues<0>;
 
 enum class MemoryOrder { RowMajor, ColumnMajor };
 

@@ -76,17 +76,27 @@ class NdArrayView {
   std::span<const std::ptrdiff_t> strides_;
 };
 
+// An array's elements in logical row-major order: in place when they lie packed and
+// aligned, otherwise copied into `copy`, which then backs the span.
+[[gnu::noinline]] inline std::span<const double> row_major(const NdArrayView& array,
+                                                           std::vector<double>& copy) {
+  if (const auto packed = array.contiguous_span()) return *packed;
+  copy.reserve(array.size());
+  array.for_each([&copy](double x) { copy.push_back(x); });
+  return copy;
+}
+
 // An array's elements in logical row-major order: read in place when they are packed
 // and aligned, copied otherwise.
 class RowMajorValues {
  public:
-  explicit RowMajorValues(const NdArrayView& array) {
-    if (const auto packed = array.contiguous_span()) {
-      span_ = *packed;
+  [[gnu::always_inline]] explicit RowMajorValues(const NdArrayView& array) {
+    if (array.ndim() == 1 && packed_vector(array)) {
+      // The common argument, without the general layout walk.
+      span_ = {reinterpret_cast<const double*>(array.data()),
+               static_cast<std::size_t>(array.dim(0))};
     } else {
-      copy_.reserve(array.size());
-      array.for_each([this](double x) { copy_.push_back(x); });
-      span_ = copy_;
+      span_ = row_major(array, copy_);
     }
   }
   RowMajorValues(const RowMajorValues&) = delete;
@@ -94,6 +104,15 @@ class RowMajorValues {
   std::span<const double> span() const { return span_; }
 
  private:
+  // A vector read in place: empty (NumPy gives it stride 0), or aligned with its entries
+  // one double apart (any stride for a single entry).
+  static bool packed_vector(const NdArrayView& array) {
+    const std::ptrdiff_t n = array.dim(0);
+    if (n == 0) return true;
+    return (n == 1 || array.stride(0) == sizeof(double)) &&
+           reinterpret_cast<std::uintptr_t>(array.data()) % alignof(double) == 0;
+  }
+
   std::vector<double> copy_;
   std::span<const double> span_;
 };

@@ -8,22 +8,28 @@
 namespace kinetra::python {
 
 // Per-object borrow state: 0 free, n > 0 shared by n readers, -1 held by one writer.
+// Claims are taken and released only by a thread holding the interpreter lock (the
+// module runs with it, and a call that releases it keeps its claims until it has taken
+// the lock back), so the lock orders every access: plain loads and stores suffice, and
+// a claim costs no locked instruction.
 class BorrowFlag {
  public:
   bool try_shared() {
-    auto state = state_.load(std::memory_order_relaxed);
-    do {
-      if (state < 0) return false;
-    } while (!state_.compare_exchange_weak(state, state + 1, std::memory_order_acquire));
+    const auto state = state_.load(std::memory_order_relaxed);
+    if (state < 0) return false;
+    state_.store(state + 1, std::memory_order_relaxed);
     return true;
   }
-  void release_shared() { state_.fetch_sub(1, std::memory_order_release); }
+  void release_shared() {
+    state_.store(state_.load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
+  }
 
   bool try_exclusive() {
-    Py_ssize_t expected = 0;
-    return state_.compare_exchange_strong(expected, -1, std::memory_order_acquire);
+    if (state_.load(std::memory_order_relaxed) != 0) return false;
+    state_.store(-1, std::memory_order_relaxed);
+    return true;
   }
-  void release_exclusive() { state_.store(0, std::memory_order_release); }
+  void release_exclusive() { state_.store(0, std::memory_order_relaxed); }
 
  private:
   std::atomic<Py_ssize_t> state_{0};

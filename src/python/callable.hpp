@@ -119,8 +119,12 @@ Ref call_rest(Bind&& bind, std::tuple<Loaded...> loaded) {
   bind(signature, objects);
   Rest rest;
   load_all<F>(rest, objects, signature, std::make_index_sequence<count>{});
-  auto holders = std::tuple_cat(std::move(loaded), std::move(rest));
-  return invoke<F>(holders);
+  if constexpr (sizeof...(Loaded) == 0) {
+    return invoke<F>(rest);  // a function: no receiver to put first
+  } else {
+    auto holders = std::tuple_cat(std::move(loaded), std::move(rest));
+    return invoke<F>(holders);
+  }
 }
 
 // ---- module functions and static methods ----

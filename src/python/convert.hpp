@@ -3,11 +3,11 @@
 // Argument converters (Python object -> core value) and result converters
 // (core value -> new Python object). The converter of a parameter is chosen from
 // its C++ type: double, std::size_t, std::int64_t, std::string, bool, FilePath,
-// Flag<default> (a bool that may be left out), NumPy arrays
-// (AnyArray: any dtype), sequences of float or int (std::vector), std::optional
-// of those (None counts as absent), PyObject* (as given), and every other class
-// type is a wrapper class: `const T&` claims the object shared, `T&` exclusively,
-// `T` copies the value under a shared claim.
+// Flag<default> (a bool that may be left out), NumPy arrays (NumpyArray: a view;
+// ArrayValues: the elements in row-major order; AnyArray: any dtype), sequences of float or int
+// (std::vector), std::optional of those (None counts as absent), PyObject* (as given), and every
+// other class type is a wrapper class: `const T&` claims the object shared, `T&` exclusively, `T`
+// copies the value under a shared claim.
 
 #include <concepts>
 #include <cstddef>
@@ -51,6 +51,8 @@ template <bool D>
 struct is_builtin_argument<Flag<D>> : std::true_type {};
 template <int D>
 struct is_builtin_argument<NumpyArray<D>> : std::true_type {};
+template <int D>
+struct is_builtin_argument<ArrayValues<D>> : std::true_type {};
 template <>
 struct is_builtin_argument<AnyArray> : std::true_type {};
 template <class T>
@@ -64,9 +66,10 @@ struct is_builtin_argument<std::tuple<Ts...>> : std::true_type {};
 template <class T, class A>
 struct is_builtin_argument<std::vector<T, A>> : std::true_type {};
 
-// A core type exposed as a Python class.
+// A core type exposed as a Python class (a `const Array1&` parameter is a builtin one too).
 template <class T>
-concept Wrapped = (std::is_class_v<T> || std::is_enum_v<T>) && !is_builtin_argument<T>::value;
+concept Wrapped =
+    (std::is_class_v<T> || std::is_enum_v<T>) && !is_builtin_argument<std::remove_cv_t<T>>::value;
 
 [[noreturn]] void raise_cannot_convert(PyObject* object, const char* target);
 
@@ -137,6 +140,13 @@ struct Arg<NumpyArray<D>> {
   NumpyArray<D> value;
   void load(PyObject* object) { value = to_numpy_array<D>(object); }
   const NumpyArray<D>& get() const { return value; }
+};
+
+template <int D>
+struct Arg<ArrayValues<D>> {
+  ArrayValues<D> value;
+  void load(PyObject* object) { value.load(object); }
+  const ArrayValues<D>& get() const { return value; }
 };
 
 template <>
@@ -290,7 +300,7 @@ using ArgHolder = typename ArgFor<P>::type;
 
 // Converts with the parameter's name in any TypeError ("argument 'q': ...").
 template <class Holder>
-void load_named(Holder& holder, PyObject* object, const char* name) {
+[[gnu::always_inline]] inline void load_named(Holder& holder, PyObject* object, const char* name) {
   try {
     holder.load(object);
   } catch (const PythonError&) {

@@ -37,7 +37,17 @@ Ref wrap_as(PyTypeObject* type, V&& value) {
   if (type == nullptr) {
     raise(PyExc_SystemError, std::string("kinetra class not initialised: ") + class_name<T>);
   }
-  Ref object = checked(type->tp_alloc(type, 0));
+  // The classes hold no Python references (the collector does not track them) and every
+  // field is constructed below, so the memory needs none of tp_alloc's zeroing.
+  // PyObject_Init turns a failed allocation into MemoryError.
+  PyObject* fresh = nullptr;
+  if (PyType_IS_GC(type)) {
+    fresh = type->tp_alloc(type, 0);
+  } else {
+    void* memory = PyObject_Malloc(static_cast<std::size_t>(type->tp_basicsize));
+    fresh = PyObject_Init(static_cast<PyObject*>(memory), type);
+  }
+  Ref object = checked(fresh);
   auto* instance = as_object<T>(object.get());
   new (&instance->borrow) BorrowFlag();
   try {

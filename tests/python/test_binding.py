@@ -66,6 +66,8 @@ ASARRAY = "; numpy.asarray(value, dtype=numpy.float64) converts it"
          "expected a float64 array, got a 2-D int64 array of shape (3, 2)"),
         (lambda p: p.Counter(1).values(np.ones(3, ">f8")), "array", "'ndarray' object " + NOT_ARRAY,
          "expected a float64 array, got a 1-D >f8 array of shape (3,)"),
+        (lambda p: p.Counter(1).row_major(np.ones(3, ">f8")), "array", "'ndarray' object " + NOT_ARRAY,
+         "expected a float64 array, got a 1-D >f8 array of shape (3,)"),
         (lambda p: p.Counter(1).vector_sum(np.ones((3, 1))), "vector", "'ndarray' object " + NOT_ARRAY,
          "expected a 1-D float64 array, got a 2-D float64 array of shape (3, 1)"),
         (lambda p: p.Counter(1).vector_sum(np.float64(1.0)), "vector", "'float64' object " + NOT_ARRAY,
@@ -96,10 +98,12 @@ BASE = np.arange(12, dtype=np.float64).reshape(3, 4)
 def test_arrays_are_read_by_logical_index(probe, array):
     counter, before = probe.Counter(0), array.copy()
     np.testing.assert_array_equal(counter.values(array), array.ravel(order="C"))
+    np.testing.assert_array_equal(counter.row_major(array), array.ravel(order="C"))
     assert [[counter.matrix_entry(array, i, j) for j in range(array.shape[1])]
             for i in range(array.shape[0])] == array.tolist()
     for vector in (array[0], array[:, -1]):
         assert counter.vector_sum(vector) == vector.sum()
+        np.testing.assert_array_equal(counter.row_major(vector), vector)
     np.testing.assert_array_equal(array, before)  # never written
 
 
@@ -108,6 +112,7 @@ def test_any_dimensional_arrays_are_read_and_not_retained(probe, shape):
     array = np.arange(int(np.prod(shape)), dtype=np.float64).reshape(shape)
     references = sys.getrefcount(array)
     np.testing.assert_array_equal(probe.Counter(0).values(array), array.ravel())
+    np.testing.assert_array_equal(probe.Counter(0).row_major(array), array.ravel())
     assert sys.getrefcount(array) == references
 
 

@@ -49,6 +49,8 @@ Ref counter_class() {
                     return std::unexpected("counter failed");
                   })
           .method("explode", {}, [](const Counter&) -> double { panic("exploded on purpose"); })
+          .method("row_major", {"array"},
+                  [](const Counter&, const ValuesN& array) { return new_vector(array.span()); })
           .method("values", {"array"},
                   [](const Counter&, ArrayN array) {
                     std::vector<double> values;
