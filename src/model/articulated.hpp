@@ -11,7 +11,7 @@
 
 namespace kinetra::articulated {
 
-using Vec = double __attribute__((vector_size(4 * sizeof(double))));
+using Vec = kernel::Packed;
 
 // A spatial vector (angular; linear), the fourth lane of each half unused.
 struct alignas(4 * sizeof(double)) Six {
@@ -46,11 +46,7 @@ KERNEL_INLINE double dot(const Six& a, const Six& b) {
   return (t[0] + t[1] + t[2]) + (l[0] + l[1] + l[2]);
 }
 
-KERNEL_INLINE Vec cross(const Vec& a, const Vec& b) {
-  // __builtin_shufflevector rather than GCC's __builtin_shuffle: clang builds this too.
-  return __builtin_shufflevector(a, a, 1, 2, 0, 3) * __builtin_shufflevector(b, b, 2, 0, 1, 3) -
-         __builtin_shufflevector(a, a, 2, 0, 1, 3) * __builtin_shufflevector(b, b, 1, 2, 0, 3);
-}
+using kernel::cross;
 
 // M x: M's columns weighted by the entries of x.
 KERNEL_INLINE Six apply(const Matrix& m, const Six& x) {

@@ -85,10 +85,10 @@ KERNEL_INLINE void add_subspace(const JointMotion& joint, std::span<const Spatia
     case MotionKind::constant:
       return;
     case MotionKind::revolute_axis:
-      m.w[joint.axis_index] = m.w[joint.axis_index] + x[0];
+      m.w.set(joint.axis_index, m.w[joint.axis_index] + x[0]);
       return;
     case MotionKind::prismatic_axis:
-      m.v[joint.axis_index] = m.v[joint.axis_index] + x[0];
+      m.v.set(joint.axis_index, m.v[joint.axis_index] + x[0]);
       return;
     case MotionKind::revolute:
       m.w = m.w + v3(joint.axis) * x[0];
@@ -100,8 +100,8 @@ KERNEL_INLINE void add_subspace(const JointMotion& joint, std::span<const Spatia
       for (std::size_t k = 0; k < joint.nv; ++k) {
         const SpatialMotion& s = columns[joint.v_offset + k];
         for (std::size_t i = 0; i < 3; ++i) {
-          m.w[i] = m.w[i] + s[i] * x[k];
-          m.v[i] = m.v[i] + s[i + 3] * x[k];
+          m.w.set(i, m.w[i] + s[i] * x[k]);
+          m.v.set(i, m.v[i] + s[i + 3] * x[k]);
         }
       }
       return;

@@ -23,6 +23,7 @@ struct V3 {
   R e[3];
   KERNEL_INLINE const R& operator[](std::size_t i) const { return e[i]; }
   KERNEL_INLINE R& operator[](std::size_t i) { return e[i]; }
+  KERNEL_INLINE void set(std::size_t i, const R& x) { e[i] = x; }
 };
 
 // A vector of doubles (the single call, and the model's values) is held in one short
@@ -38,17 +39,21 @@ struct alignas(4 * sizeof(double)) V3<double> {
   KERNEL_INLINE V3(double x, double y, double z) : e{x, y, z, 0.0} {}
   KERNEL_INLINE V3(Packed packed) : e(packed) {}
   KERNEL_INLINE double operator[](std::size_t i) const { return e[i]; }
-  KERNEL_INLINE double& operator[](std::size_t i) { return e[i]; }
+  // Written through set: clang binds no reference to a vector lane.
+  KERNEL_INLINE void set(std::size_t i, double x) { e[i] = x; }
 };
 
 KERNEL_INLINE V3<double> operator+(const V3<double>& a, const V3<double>& b) { return {a.e + b.e}; }
 KERNEL_INLINE V3<double> operator-(const V3<double>& a, const V3<double>& b) { return {a.e - b.e}; }
 KERNEL_INLINE V3<double> operator*(const V3<double>& a, double s) { return {a.e * s}; }
+// a x b of packed vectors: (a_y b_z - a_z b_y, ...) lane by lane. __builtin_shufflevector
+// rather than GCC's __builtin_shuffle: clang builds this too (the fuzz target).
+KERNEL_INLINE Packed cross(const Packed& a, const Packed& b) {
+  return __builtin_shufflevector(a, a, 1, 2, 0, 3) * __builtin_shufflevector(b, b, 2, 0, 1, 3) -
+         __builtin_shufflevector(a, a, 2, 0, 1, 3) * __builtin_shufflevector(b, b, 1, 2, 0, 3);
+}
 KERNEL_INLINE V3<double> cross(const V3<double>& a, const V3<double>& b) {
-  using Mask = long __attribute__((vector_size(4 * sizeof(long))));
-  const Mask yzx{1, 2, 0, 3}, zxy{2, 0, 1, 3};
-  return {__builtin_shuffle(a.e, yzx) * __builtin_shuffle(b.e, zxy) -
-          __builtin_shuffle(a.e, zxy) * __builtin_shuffle(b.e, yzx)};
+  return {cross(a.e, b.e)};
 }
 KERNEL_INLINE double dot(const V3<double>& a, const V3<double>& b) {
   const Packed t = a.e * b.e;
@@ -84,9 +89,9 @@ inline constexpr std::size_t kNext[3] = {1, 2, 0}, kPrevious[3] = {2, 0, 1};
 template <class R>
 KERNEL_INLINE V3<R> cross_unit(const V3<R>& a, std::size_t k) {
   V3<R> out;
-  out[k] = R{};
-  out[kNext[k]] = a[kPrevious[k]];
-  out[kPrevious[k]] = -a[kNext[k]];
+  out.set(k, R{});
+  out.set(kNext[k], a[kPrevious[k]]);
+  out.set(kPrevious[k], -a[kNext[k]]);
   return out;
 }
 
@@ -112,9 +117,9 @@ template <class R>
 KERNEL_INLINE Placement<R> broadcast(const SE3& m) {
   Placement<R> out;
   for (std::size_t j = 0; j < 3; ++j) {
-    for (std::size_t i = 0; i < 3; ++i) out.c[j][i] = R(m.rotation()(i, j));
+    for (std::size_t i = 0; i < 3; ++i) out.c[j].set(i, R(m.rotation()(i, j)));
   }
-  for (std::size_t i = 0; i < 3; ++i) out.p[i] = R(m.translation()[i]);
+  for (std::size_t i = 0; i < 3; ++i) out.p.set(i, R(m.translation()[i]));
   return out;
 }
 
