@@ -31,8 +31,6 @@ class Data {
   // every joint frame (oMi). Only forward kinematics writes these.
   CloneVector<JointData> joint_data;
   std::vector<SE3> joint_placements;
-  // oMi as packed columns, for forward kinematics' products.
-  std::vector<kernel::Placement<double>> world_columns;
 
   // Frame placements (update_frame_placements): oMf, one per frame of the model.
   std::vector<SE3> frame_placements;

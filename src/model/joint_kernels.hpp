@@ -85,10 +85,10 @@ KERNEL_INLINE void add_subspace(const JointMotion& joint, std::span<const Spatia
     case MotionKind::constant:
       return;
     case MotionKind::revolute_axis:
-      m.w.set(joint.axis_index, m.w[joint.axis_index] + x[0]);
+      m.w = m.w + along(joint.axis_index, x[0]);
       return;
     case MotionKind::prismatic_axis:
-      m.v.set(joint.axis_index, m.v[joint.axis_index] + x[0]);
+      m.v = m.v + along(joint.axis_index, x[0]);
       return;
     case MotionKind::revolute:
       m.w = m.w + v3(joint.axis) * x[0];

@@ -8,6 +8,8 @@
 // used in every lane.
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <type_traits>
 #include <vector>
 
@@ -93,6 +95,33 @@ KERNEL_INLINE V3<R> cross_unit(const V3<R>& a, std::size_t k) {
   out.set(kNext[k], a[kPrevious[k]]);
   out.set(kPrevious[k], -a[kNext[k]]);
   return out;
+}
+// x along axis k: x in component k, +0 in the others.
+template <class R>
+KERNEL_INLINE V3<R> along(std::size_t k, const R& x) {
+  V3<R> out{};
+  out.set(k, x);
+  return out;
+}
+
+// The same for packed vectors by shuffles and bit masks, without writing single lanes
+// (a vector read of a lane just written stalls the load on its store).
+using Bits = std::int64_t __attribute__((vector_size(4 * sizeof(std::int64_t))));
+KERNEL_INLINE V3<double> cross_unit(const V3<double>& a, std::size_t k) {
+  constexpr Packed zero{};
+  constexpr std::int64_t sign = std::numeric_limits<std::int64_t>::min();
+  switch (k) {
+    case 0:  // (0, a_z, -a_y)
+      return {Packed(Bits(__builtin_shufflevector(a.e, zero, 4, 2, 1, 3)) ^ Bits{0, 0, sign, 0})};
+    case 1:  // (-a_z, 0, a_x)
+      return {Packed(Bits(__builtin_shufflevector(a.e, zero, 2, 4, 0, 3)) ^ Bits{sign, 0, 0, 0})};
+    default:  // (a_y, -a_x, 0)
+      return {Packed(Bits(__builtin_shufflevector(a.e, zero, 1, 0, 4, 3)) ^ Bits{0, sign, 0, 0})};
+  }
+}
+KERNEL_INLINE V3<double> along(std::size_t k, double x) {
+  static constexpr Bits lane[3] = {{-1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -1, 0}};
+  return {Packed(Bits(Packed{x, x, x, x}) & lane[k])};
 }
 
 KERNEL_INLINE V3<double> v3(const Vector3D& v) { return {v[0], v[1], v[2]}; }
@@ -206,19 +235,33 @@ KERNEL_INLINE void motions_to_child(const Placement<R>& m, const Spatial<R>& v, 
   v_out = motion_to_child(m, v);
   a_out = motion_to_child(m, a);
 }
-// For doubles R^T x is summed from the rows of R, transposed once for both motions: each
-// component is dot(column i, x) with its sums in the same order.
-KERNEL_INLINE V3<double> rotate_rows(const V3<double> (&rows)[3], const V3<double>& x) {
-  return (rows[0] * x[0] + rows[1] * x[1]) + rows[2] * x[2];
+// For doubles R^T x is summed from the rows of R, transposed by shuffles (the fourth lanes
+// left unused): each component is dot(column i, x) with its sums in the same order.
+struct Rows {
+  V3<double> r[3];
+};
+KERNEL_INLINE Rows rows_of(const Placement<double>& m) {
+  const Packed xy = __builtin_shufflevector(m.c[0].e, m.c[1].e, 0, 4, 1, 5);
+  const Packed z = __builtin_shufflevector(m.c[0].e, m.c[1].e, 2, 6, 3, 7);
+  return {{{__builtin_shufflevector(xy, m.c[2].e, 0, 1, 4, 7)},
+           {__builtin_shufflevector(xy, m.c[2].e, 2, 3, 5, 7)},
+           {__builtin_shufflevector(z, m.c[2].e, 0, 1, 6, 7)}}};
 }
+KERNEL_INLINE V3<double> rotate_back(const Rows& rows, const V3<double>& x) {
+  return (rows.r[0] * x[0] + rows.r[1] * x[1]) + rows.r[2] * x[2];
+}
+KERNEL_INLINE Spatial<double> motion_to_child(const Placement<double>& m,
+                                              const Spatial<double>& x) {
+  const Rows rows = rows_of(m);
+  return {rotate_back(rows, x.w), rotate_back(rows, x.v - cross(m.p, x.w))};
+}
+// Both motions from one transpose.
 KERNEL_INLINE void motions_to_child(const Placement<double>& m, const Spatial<double>& v,
                                     const Spatial<double>& a, Spatial<double>& v_out,
                                     Spatial<double>& a_out) {
-  const V3<double> rows[3] = {{m.c[0][0], m.c[1][0], m.c[2][0]},
-                              {m.c[0][1], m.c[1][1], m.c[2][1]},
-                              {m.c[0][2], m.c[1][2], m.c[2][2]}};
-  v_out = {rotate_rows(rows, v.w), rotate_rows(rows, v.v - cross(m.p, v.w))};
-  a_out = {rotate_rows(rows, a.w), rotate_rows(rows, a.v - cross(m.p, a.w))};
+  const Rows rows = rows_of(m);
+  v_out = {rotate_back(rows, v.w), rotate_back(rows, v.v - cross(m.p, v.w))};
+  a_out = {rotate_back(rows, a.w), rotate_back(rows, a.v - cross(m.p, a.w))};
 }
 
 // The fields of the inverse-dynamics passes, one entry per joint: liMi, the body

@@ -1,59 +1,73 @@
 #include "base/panic.hpp"
 #include "joint/revolute.hpp"
 #include "model/algorithms.hpp"
-#include "model/kernel_math.hpp"
 #include "spatial/trig.hpp"
 
 namespace kinetra {
 
 namespace {
 
-using kernel::Placement;
-using kernel::V3;
+// Four doubles side by side: a column of a placement (the fourth lane unused). Each lane
+// of a product below performs the scalar formula's operations in its order, so the
+// columns give the bits of SpatialRotation and SE3 products.
+using Column = double __attribute__((vector_size(4 * sizeof(double))));
 
-// Placements as packed columns (kernel_math.hpp): each lane of a product below performs
-// the scalar formula's operations in its order, so the columns give the bits of
-// SpatialRotation and SE3 products.
+#define FK_INLINE [[gnu::always_inline]] inline
 
-KERNEL_INLINE Placement<double> load(const SE3& m) { return kernel::broadcast<double>(m); }
+// A placement as four columns: the rotation's three, then the translation.
+struct alignas(4 * sizeof(double)) Columns {
+  Column c[4];
+};
 
-KERNEL_INLINE void store(const Placement<double>& m, SE3& out) {
+FK_INLINE Columns load(const SE3& m) {
+  const auto& r = m.rotation().column_major();
+  const Vector3D& p = m.translation();
+  Columns out;
+  out.c[0] = Column{r[0], r[1], r[2], 0.0};
+  out.c[1] = Column{r[3], r[4], r[5], 0.0};
+  out.c[2] = Column{r[6], r[7], r[8], 0.0};
+  out.c[3] = Column{p[0], p[1], p[2], 0.0};
+  return out;
+}
+
+FK_INLINE void store(const Columns& m, SE3& out) {
   SpatialRotation r;
   for (std::size_t j = 0; j < 3; ++j) {
     for (std::size_t i = 0; i < 3; ++i) r(i, j) = m.c[j][i];
   }
-  out = SE3(r, Vector3D(m.p[0], m.p[1], m.p[2]));
+  out = SE3(r, Vector3D(m.c[3][0], m.c[3][1], m.c[3][2]));
 }
 
 // a * b: (Ra Rb, Ra pb + pa), entry (i, j) = a(i,0) b(0,j) + a(i,1) b(1,j) + a(i,2) b(2,j).
-KERNEL_INLINE Placement<double> operator*(const Placement<double>& a, const Placement<double>& b) {
-  Placement<double> out;
+FK_INLINE Columns operator*(const Columns& a, const Columns& b) {
+  Columns out;
   for (std::size_t j = 0; j < 3; ++j) {
-    out.c[j] = (a.c[0].e * b.c[j][0] + a.c[1].e * b.c[j][1]) + a.c[2].e * b.c[j][2];
+    out.c[j] = (a.c[0] * b.c[j][0] + a.c[1] * b.c[j][1]) + a.c[2] * b.c[j][2];
   }
-  out.p = ((a.c[0].e * b.p[0] + a.c[1].e * b.p[1]) + a.c[2].e * b.p[2]) + a.p.e;
+  out.c[3] = ((a.c[0] * b.c[3][0] + a.c[1] * b.c[3][1]) + a.c[2] * b.c[3][2]) + a.c[3];
   return out;
 }
 
 // rotation_motion(k, angle): SpatialRotation::from_unit_axis_angle column by column,
 // entry (i, j) = (c 1_ij + s [k]x_ij) + t (k_i k_j), and the identity for an angle of 0.
-KERNEL_INLINE Placement<double> turn(const Vector3D& k, double angle) {
-  Placement<double> out;
+FK_INLINE Columns turn(const Vector3D& k, double angle) {
+  Columns out;
   if (angle == 0.0) {
-    out.c[0] = {1.0, 0.0, 0.0};
-    out.c[1] = {0.0, 1.0, 0.0};
-    out.c[2] = {0.0, 0.0, 1.0};
+    out.c[0] = Column{1.0, 0.0, 0.0, 0.0};
+    out.c[1] = Column{0.0, 1.0, 0.0, 0.0};
+    out.c[2] = Column{0.0, 0.0, 1.0, 0.0};
+    out.c[3] = Column{};
     return out;
   }
   double c, s;
   cos_sin(angle, c, s);
   const double t = 1.0 - c;
-  const V3<double> kv{k[0], k[1], k[2]};
-  const V3<double> one[3] = {{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}};
-  const V3<double> skew[3] = {{0.0, k[2], -k[1]}, {-k[2], 0.0, k[0]}, {k[1], -k[0], 0.0}};
-  for (std::size_t j = 0; j < 3; ++j) {
-    out.c[j] = (c * one[j].e + s * skew[j].e) + t * (kv.e * k[j]);
-  }
+  const Column kv = {k[0], k[1], k[2], 0.0};
+  const Column one[3] = {{1.0, 0.0, 0.0, 0.0}, {0.0, 1.0, 0.0, 0.0}, {0.0, 0.0, 1.0, 0.0}};
+  const Column skew[3] = {
+      {0.0, k[2], -k[1], 0.0}, {-k[2], 0.0, k[0], 0.0}, {k[1], -k[0], 0.0, 0.0}};
+  for (std::size_t j = 0; j < 3; ++j) out.c[j] = (c * one[j] + s * skew[j]) + t * (kv * k[j]);
+  out.c[3] = Column{};
   return out;
 }
 
@@ -63,13 +77,11 @@ KERNEL_INLINE Placement<double> turn(const Vector3D& k, double angle) {
                                                               std::span<const double> q) {
   const auto& joints = model.joint_motions();
   const auto& models = model.joint_models();
-  const Placement<double>* placements = model.kernel_placements().data();
-  Placement<double>* world = data.world_columns.data();
-  world[0] = load(data.joint_placements[0]);
+  const auto& placements = model.joint_placements();
   for (std::size_t j = 1; j < joints.size(); ++j) {
     const JointMotion& joint = joints[j];
     JointData& joint_data = *data.joint_data[j];
-    Placement<double> motion;
+    Columns motion;
     if ((joint.kind == MotionKind::revolute_axis || joint.kind == MotionKind::revolute) &&
         joint_data.get_joint_type() == JointType::Revolute) {
       auto& revolute = static_cast<JointDataRevolute&>(joint_data);
@@ -83,8 +95,8 @@ KERNEL_INLINE Placement<double> turn(const Vector3D& k, double angle) {
       }
       motion = load(joint_data.get_joint_placement());
     }
-    world[j] = (world[joint.parent] * placements[j]) * motion;
-    store(world[j], data.joint_placements[j]);
+    store((load(data.joint_placements[joint.parent]) * load(placements[j])) * motion,
+          data.joint_placements[j]);
   }
 }
 
@@ -110,7 +122,6 @@ std::expected<void, ConfigurationError> forward_kinematics(const Model& model, D
   if (!updated) {
     panic("not implemented: handle joint data update error: " + debug_text(updated.error()));
   }
-  if (data.world_columns.size() < joints.size()) data.world_columns.resize(joints.size());
   placement_pass(model, data, q);
   return {};
 }
