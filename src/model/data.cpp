@@ -16,7 +16,6 @@ void Data::reserve_stages(std::size_t njoints, std::size_t nv) {
   if (local_placements.size() < njoints) {
     local_placements.resize(njoints);
     velocities.resize(njoints);
-    accelerations.resize(njoints);
     bias_accelerations.resize(njoints);
     articulated_inertias.resize(njoints);
     bias_forces.resize(njoints);

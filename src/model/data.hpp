@@ -40,14 +40,12 @@ class Data {
   std::vector<double> subtree_masses;
   std::vector<Vector3D> subtree_moments;
 
-  // Every stage that reads q: joint i's frame in its parent's frame (liMi =
-  // placement in the parent, then the joint's motion).
+  // crba and the energies: joint i's frame in its parent's frame (liMi = placement in
+  // the parent, then the joint's motion), and the kinetic energy's body velocities.
   std::vector<SE3> local_placements;
-  // Body velocities and accelerations in each joint's frame. The base accelerates
-  // upwards at g instead of every body feeling gravity.
   std::vector<dynamics::Motion> velocities;
-  std::vector<dynamics::Motion> accelerations;
-  // Inverse dynamics (rnea_forward_pass, rnea_backward_pass).
+  // rnea and aba: liMi, body velocities and accelerations (the base accelerating upwards
+  // at g instead of every body feeling gravity), forces.
   kernel::RneaFields<double> rnea;
 
   // Forward dynamics, pass 1: velocity-product accelerations c_i = v_i x (S_i qd_i).

@@ -1,6 +1,7 @@
 #include "base/panic.hpp"
 #include "joint/revolute.hpp"
 #include "model/algorithms.hpp"
+#include "model/kernel_math.hpp"
 #include "spatial/trig.hpp"
 
 namespace kinetra {
@@ -10,16 +11,14 @@ namespace {
 // Four doubles side by side: a column of a placement (the fourth lane unused). Each lane
 // of a product below performs the scalar formula's operations in its order, so the
 // columns give the bits of SpatialRotation and SE3 products.
-using Column = double __attribute__((vector_size(4 * sizeof(double))));
-
-#define FK_INLINE [[gnu::always_inline]] inline
+using Column = kernel::Packed;
 
 // A placement as four columns: the rotation's three, then the translation.
 struct alignas(4 * sizeof(double)) Columns {
   Column c[4];
 };
 
-FK_INLINE Columns load(const SE3& m) {
+KERNEL_INLINE Columns load(const SE3& m) {
   const auto& r = m.rotation().column_major();
   const Vector3D& p = m.translation();
   Columns out;
@@ -30,7 +29,7 @@ FK_INLINE Columns load(const SE3& m) {
   return out;
 }
 
-FK_INLINE void store(const Columns& m, SE3& out) {
+KERNEL_INLINE void store(const Columns& m, SE3& out) {
   SpatialRotation r;
   for (std::size_t j = 0; j < 3; ++j) {
     for (std::size_t i = 0; i < 3; ++i) r(i, j) = m.c[j][i];
@@ -39,7 +38,7 @@ FK_INLINE void store(const Columns& m, SE3& out) {
 }
 
 // a * b: (Ra Rb, Ra pb + pa), entry (i, j) = a(i,0) b(0,j) + a(i,1) b(1,j) + a(i,2) b(2,j).
-FK_INLINE Columns operator*(const Columns& a, const Columns& b) {
+KERNEL_INLINE Columns operator*(const Columns& a, const Columns& b) {
   Columns out;
   for (std::size_t j = 0; j < 3; ++j) {
     out.c[j] = (a.c[0] * b.c[j][0] + a.c[1] * b.c[j][1]) + a.c[2] * b.c[j][2];
@@ -50,7 +49,7 @@ FK_INLINE Columns operator*(const Columns& a, const Columns& b) {
 
 // rotation_motion(k, angle): SpatialRotation::from_unit_axis_angle column by column,
 // entry (i, j) = (c 1_ij + s [k]x_ij) + t (k_i k_j), and the identity for an angle of 0.
-FK_INLINE Columns turn(const Vector3D& k, double angle) {
+KERNEL_INLINE Columns turn(const Vector3D& k, double angle) {
   Columns out;
   if (angle == 0.0) {
     out.c[0] = Column{1.0, 0.0, 0.0, 0.0};
