@@ -44,8 +44,10 @@ KERNEL_INLINE void rnea_forward(const Model& model, RneaFields<R>& s, const Rows
     Placement<R>& X = local[i];
     local_placement(joint, *models[i], placements[i], given[i], rows, X);
     R speeds[MotionList::kCapacity], rates[MotionList::kCapacity];
-    speeds[0] = rows.v(joint.v_offset);  // one coordinate is the common case: no copy loop
-    rates[0] = rows.a(joint.v_offset);
+    if (joint.nv > 0) {  // one coordinate is the common case: no copy loop
+      speeds[0] = rows.v(joint.v_offset);
+      rates[0] = rows.a(joint.v_offset);
+    }
     for (std::size_t k = 1; k < joint.nv; ++k) {
       speeds[k] = rows.v(joint.v_offset + k);
       rates[k] = rows.a(joint.v_offset + k);
