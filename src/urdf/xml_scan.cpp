@@ -136,6 +136,12 @@ class XmlScanner {
     if (n == 4 && (c < 0x10000 || c > 0x10FFFF)) return 0;
     return n;
   }
+  // Moves past the XML character encoded from s_[i_] on; false when there is none.
+  bool skip_wide_character() {
+    const std::size_t n = wide_character();
+    i_ += n;
+    return n != 0;
+  }
 
   // <?xml version="1.0" encoding="UTF-8" standalone="yes"?>, the last two optional.
   bool declaration() {
@@ -196,9 +202,7 @@ class XmlScanner {
         }
         ++i_;
       } else if (c >= 0x80) {
-        const std::size_t n = wide_character();
-        if (n == 0) return false;
-        i_ += n;
+        if (!skip_wide_character()) return false;
       } else {
         return false;
       }
@@ -255,9 +259,7 @@ class XmlScanner {
         changed_.push_back({i_, c});
         text_[i_++] = ' ';
       } else if (static_cast<unsigned char>(c) >= 0x80) {
-        const std::size_t n = wide_character();
-        if (n == 0) return std::nullopt;
-        i_ += n;
+        if (!skip_wide_character()) return std::nullopt;
       } else {
         return std::nullopt;  // '<', a reference, a carriage return or a control byte
       }
@@ -399,9 +401,7 @@ class XmlScanner {
           if (s_.substr(i_).starts_with("]]>")) return false;
           ++i_;
         } else if (c >= 0x80) {
-          const std::size_t n = wide_character();
-          if (n == 0) return false;
-          i_ += n;
+          if (!skip_wide_character()) return false;
         } else {
           break;
         }
