@@ -169,7 +169,7 @@ namespace {
     const articulated::Six bias =
         (bias_force + articulated::apply(inertia, articulated::six(data.bias_accelerations[i]))) +
         weighted;
-    const articulated::Transform x = articulated::transform(data.rnea.placements[i]);
+    const articulated::Transform& x = data.rnea.placements[i];
     articulated::add_to_parent(x, inertia, inertias[joint.parent]);
     bias_forces[joint.parent] =
         bias_forces[joint.parent] + articulated::spatial(articulated::force_to_parent(x, bias));

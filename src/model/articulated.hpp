@@ -55,27 +55,17 @@ KERNEL_INLINE Six apply(const Matrix& m, const Six& x) {
   return out;
 }
 
-// A placement (R, p) of a child frame in its parent, as the columns of R and p.
-struct Transform {
-  Vec r[3];
-  Vec p;
-};
-
-KERNEL_INLINE Transform transform(const kernel::Placement<double>& m) {
-  Transform out;
-  for (std::size_t j = 0; j < 3; ++j) out.r[j] = m.c[j].e;
-  out.p = m.p.e;
-  return out;
-}
+// Placements are the passes' own (R column by column, then p, each one packed vector).
+using Transform = kernel::Placement<double>;
 
 KERNEL_INLINE Vec rotate(const Transform& x, const Vec& v) {
-  return (x.r[0] * v[0] + x.r[1] * v[1]) + x.r[2] * v[2];
+  return (x.c[0].e * v[0] + x.c[1].e * v[1]) + x.c[2].e * v[2];
 }
 
 // iXp^T f: a child-frame force in parent coordinates, (R n + p x (R f); R f).
 KERNEL_INLINE Six force_to_parent(const Transform& x, const Six& f) {
   const Vec rf = rotate(x, f.bottom);
-  return {rotate(x, f.top) + cross(x.p, rf), rf};
+  return {rotate(x, f.top) + cross(x.p.e, rf), rf};
 }
 
 // parent += iXp^T I iXp. With iXp = [[R^T, 0], [-R^T S, R^T]], S = [p]x, and N = iXp^T I
@@ -84,12 +74,12 @@ KERNEL_INLINE Six force_to_parent(const Transform& x, const Six& f) {
 KERNEL_INLINE void add_to_parent(const Transform& x, const Matrix& inertia, Matrix& parent) {
   Six n[6];
   for (std::size_t j = 0; j < 6; ++j) n[j] = force_to_parent(x, inertia.col[j]);
-  const Vec pp = x.r[0] * x.p, pq = x.r[1] * x.p, pr = x.r[2] * x.p;
+  const Vec pp = x.c[0].e * x.p.e, pq = x.c[1].e * x.p.e, pr = x.c[2].e * x.p.e;
   const double p0 = pp[0] + pp[1] + pp[2], p1 = pq[0] + pq[1] + pq[2], p2 = pr[0] + pr[1] + pr[2];
   const Six m[3] = {n[0] - (n[4] * p2 - n[5] * p1), n[1] - (n[5] * p0 - n[3] * p2),
                     n[2] - (n[3] * p1 - n[4] * p0)};
   for (std::size_t j = 0; j < 3; ++j) {
-    const double r0 = x.r[0][j], r1 = x.r[1][j], r2 = x.r[2][j];  // row j of R
+    const double r0 = x.c[0][j], r1 = x.c[1][j], r2 = x.c[2][j];  // row j of R
     parent.col[j] = parent.col[j] + ((m[0] * r0 + m[1] * r1) + m[2] * r2);
     parent.col[j + 3] = parent.col[j + 3] + ((n[3] * r0 + n[4] * r1) + n[5] * r2);
   }
