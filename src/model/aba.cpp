@@ -75,7 +75,8 @@ bool axis_aligned(const JointMotion& joint) {
 [[gnu::target_clones("avx2", "default")]] static void velocity_loop(const Model& model, Data& data,
                                                                     std::span<const double> q,
                                                                     std::span<const double> v) {
-  const SingleRow rows{q, v, {}};
+  kernel::joint_cos_sin(model, q, data.rnea.cosines.data(), data.rnea.sines.data());
+  const SingleRow rows{q, v, {}, data.rnea.cosines.data(), data.rnea.sines.data()};
   const std::size_t n = model.njoints();
   const JointMotion* joints = model.joint_motions().data();
   const auto columns = model.subspace_columns();
@@ -88,7 +89,7 @@ bool axis_aligned(const JointMotion& joint) {
   for (std::size_t i = 1; i < n; ++i) {
     const JointMotion& joint = joints[i];
     kernel::Placement<double>& X = local[i];
-    kernel::local_placement(joint, *model.joint_models()[i], model.kernel_placements()[i],
+    kernel::local_placement(i, joint, *model.joint_models()[i], model.kernel_placements()[i],
                             model.joint_placements()[i], rows, X);
     const double* speeds = v.data() + joint.v_offset;
     Spatial velocity = kernel::motion_to_child(X, velocities[joint.parent]);

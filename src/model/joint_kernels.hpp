@@ -3,7 +3,7 @@
 // A joint's part of the dynamics passes, per kind of motion, over a number type R (see
 // kernel_math.hpp). A `Rows` source gives the coordinates:
 //   R q(i), R v(k), R a(k)                the entries at index i of q, k of v and a;
-//   static void sincos(const R&, R& c, R& s)   cosine and sine, from the library calls;
+//   void cos_sin(i, joint, R& c, R& s)     cosine and sine of revolute joint i's angle;
 //   Placement<R> own(placement, joint, motion) placement * joint.transform(its q).
 
 #include <span>
@@ -13,10 +13,10 @@
 
 namespace kinetra::kernel {
 
-// liMi: the joint's frame in its parent's frame, placement * (the joint's motion); `given`
-// is the placement as the model stores it.
+// liMi of joint i: the joint's frame in its parent's frame, placement * (the joint's
+// motion); `given` is the placement as the model stores it.
 template <class R, class Rows>
-KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& model,
+KERNEL_INLINE void local_placement(std::size_t i, const JointMotion& joint, const JointModel& model,
                                    const Placement<double>& placement, const SE3& given,
                                    const Rows& rows, Placement<R>& out) {
   const V3<double>(&cols)[3] = placement.c;
@@ -35,7 +35,7 @@ KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& m
     case MotionKind::revolute_axis: {
       // About e_k: e_a -> c e_a + s e_b and e_b -> c e_b - s e_a, with (k, a, b) cyclic.
       R c, s;
-      Rows::sincos(rows.q(joint.q_offset), c, s);
+      rows.cos_sin(i, joint, c, s);
       const std::size_t k = joint.axis_index, a = kNext[k], b = kPrevious[k];
       out.c[k] = lift<R>(cols[k]);
       out.c[a] = cols[a] * c + cols[b] * s;
@@ -46,7 +46,7 @@ KERNEL_INLINE void local_placement(const JointMotion& joint, const JointModel& m
     case MotionKind::revolute: {
       // c I + s [k]x + (1 - c) k k^T, column by column, then the placement's rotation.
       R c, s;
-      Rows::sincos(rows.q(joint.q_offset), c, s);
+      rows.cos_sin(i, joint, c, s);
       const V3<double> k = v3(joint.axis);
       const R t = 1.0 - c;
       const V3<R> turned[3] = {

@@ -272,9 +272,12 @@ template <class R>
 struct RneaFields {
   std::vector<Placement<R>> placements;
   std::vector<Spatial<R>> velocities, accelerations, forces;
+  std::vector<double> cosines, sines;  // of the revolute joints' angles, in a single call
   void size_to(std::size_t njoints) {
     if (placements.size() >= njoints) return;
     placements.resize(njoints);
+    cosines.resize(njoints);
+    sines.resize(njoints);
     velocities.resize(njoints);
     accelerations.resize(njoints);
     forces.resize(njoints);

@@ -16,8 +16,12 @@ void check_rows(std::span<const double> values, std::size_t n) {
 // The passes of the single call, cloned for AVX2 where a vector of three fills one register.
 [[gnu::target_clones("avx2", "default")]] void forward(const Model& model,
                                                        kernel::RneaFields<double>& fields,
-                                                       const kernel::SingleRow& rows) {
-  kernel::rnea_forward(model, fields, rows);
+                                                       std::span<const double> q,
+                                                       std::span<const double> v,
+                                                       std::span<const double> a) {
+  kernel::joint_cos_sin(model, q, fields.cosines.data(), fields.sines.data());
+  kernel::rnea_forward(model, fields,
+                       kernel::SingleRow{q, v, a, fields.cosines.data(), fields.sines.data()});
 }
 
 struct Torques {
@@ -53,7 +57,7 @@ void rnea_forward_pass(const Model& model, Data& data, std::span<const double> q
   check_rows(v, model.nv());
   check_rows(a, model.nv());
   data.rnea.size_to(model.njoints());
-  forward(model, data.rnea, kernel::SingleRow{q, v, a});
+  forward(model, data.rnea, q, v, a);
 }
 
 void rnea_backward_pass(const Model& model, Data& data, std::span<double> tau) {

@@ -4,23 +4,60 @@
 // joint_kernels.hpp), shared by the single call and the batches' lanes.
 
 #include "model/joint_kernels.hpp"
+#include "model/kernel_trig.hpp"
 #include "model/model.hpp"
-#include "spatial/trig.hpp"
 
 namespace kinetra::kernel {
 
-// The rows source of a single call: q, v and a as given.
+// The rows source of a single call: q, v and a as given, and the revolute joints' cosines
+// and sines computed beforehand by joint_cos_sin.
 struct SingleRow {
   std::span<const double> q_, v_, a_;
+  const double* cosines;
+  const double* sines;
   double q(std::size_t i) const { return q_[i]; }
   double v(std::size_t k) const { return v_[k]; }
   double a(std::size_t k) const { return a_[k]; }
-  static void sincos(double x, double& c, double& s) { cos_sin(x, c, s); }
+  void cos_sin(std::size_t i, const JointMotion&, double& c, double& s) const {
+    c = cosines[i];
+    s = sines[i];
+  }
   Placement<double> own(const SE3& placement, const JointModel& joint,
                         const JointMotion& motion) const {
     return broadcast<double>(placement * joint.transform(q_.subspan(motion.q_offset, motion.nq)));
   }
 };
+
+// cos_sin of the angles of the `count` (up to four) joints in `at`, stored by joint.
+KERNEL_INLINE void cos_sin_of(const JointMotion* joints, std::span<const double> q,
+                              const std::size_t* at, std::size_t count, double* cosines,
+                              double* sines) {
+  double angles[4];
+  for (std::size_t k = 0; k < 4; ++k) angles[k] = k < count ? q[joints[at[k]].q_offset] : 0.0;
+  Packed c, s;
+  cos_sin(Packed{angles[0], angles[1], angles[2], angles[3]}, c, s);
+  for (std::size_t k = 0; k < count; ++k) {
+    cosines[at[k]] = c[k];
+    sines[at[k]] = s[k];
+  }
+}
+
+// Fills cosines[i] and sines[i] for every revolute joint i, four joints at a time.
+KERNEL_INLINE void joint_cos_sin(const Model& model, std::span<const double> q, double* cosines,
+                                 double* sines) {
+  const JointMotion* joints = model.joint_motions().data();
+  std::size_t at[4] = {}, count = 0;
+  for (std::size_t i = 1; i < model.njoints(); ++i) {
+    const MotionKind kind = joints[i].kind;
+    if (kind != MotionKind::revolute_axis && kind != MotionKind::revolute) continue;
+    at[count++] = i;
+    if (count == 4) {
+      cos_sin_of(joints, q, at, count, cosines, sines);
+      count = 0;
+    }
+  }
+  if (count > 0) cos_sin_of(joints, q, at, count, cosines, sines);
+}
 
 // The loops read the lists through plain pointers: the stores through vector registers
 // could alias a std::vector's own pointers, which would then be reloaded at every access.
@@ -42,7 +79,7 @@ KERNEL_INLINE void rnea_forward(const Model& model, RneaFields<R>& s, const Rows
   for (std::size_t i = 1; i < n; ++i) {
     const JointMotion& joint = joints[i];
     Placement<R>& X = local[i];
-    local_placement(joint, *models[i], placements[i], given[i], rows, X);
+    local_placement(i, joint, *models[i], placements[i], given[i], rows, X);
     R speeds[MotionList::kCapacity], rates[MotionList::kCapacity];
     if (joint.nv > 0) {  // one coordinate is the common case: no copy loop
       speeds[0] = rows.v(joint.v_offset);

@@ -2,7 +2,6 @@
 
 #include "base/panic.hpp"
 #include "model/rnea_kernel.hpp"
-#include "spatial/trig.hpp"
 
 namespace kinetra {
 
@@ -54,14 +53,9 @@ struct LaneRows {
   KERNEL_INLINE L4 q(std::size_t i) const { return gather(q_ + i, nq); }
   KERNEL_INLINE L4 v(std::size_t k) const { return gather(v_ + k, nv); }
   KERNEL_INLINE L4 a(std::size_t k) const { return gather(a_ + k, nv); }
-  // Each lane's sine and cosine from the same library calls as the single call.
-  KERNEL_INLINE static void sincos(const L4& x, L4& c, L4& s) {
-    double cosines[kLanes], sines[kLanes];
-    for (std::size_t l = 0; l < kLanes; ++l) {
-      cos_sin(x.x[l], cosines[l], sines[l]);
-    }
-    c = gather(cosines, 1);
-    s = gather(sines, 1);
+  // Each lane's cosine and sine as the single call computes them.
+  KERNEL_INLINE void cos_sin(std::size_t, const JointMotion& joint, L4& c, L4& s) const {
+    kernel::cos_sin(q(joint.q_offset).x, c.x, s.x);
   }
   kernel::Placement<L4> own(const SE3& placement, const JointModel& joint,
                             const JointMotion& motion) const {
