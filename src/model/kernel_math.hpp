@@ -85,6 +85,23 @@ template <class A, class B>
 KERNEL_INLINE Sum<A, B> dot(const V3<A>& a, const V3<B>& b) {
   return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
+// Component k of x. For packed vectors a switch reads a constant lane: a lane read at a
+// computed index goes through memory, and stalls when the vector was just stored.
+template <class R>
+KERNEL_INLINE const R& component(const V3<R>& x, std::size_t k) {
+  return x[k];
+}
+KERNEL_INLINE double component(const V3<double>& x, std::size_t k) {
+  switch (k) {
+    case 0:
+      return x.e[0];
+    case 1:
+      return x.e[1];
+    default:
+      return x.e[2];
+  }
+}
+
 // a x e_k for the unit vector e_k along axis k.
 // The axes after and before axis k in cyclic order.
 inline constexpr std::size_t kNext[3] = {1, 2, 0}, kPrevious[3] = {2, 0, 1};
