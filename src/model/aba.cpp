@@ -125,15 +125,36 @@ namespace {
     const std::size_t k = joint.nv, offset = joint.v_offset;
     articulated::Matrix& inertia = inertias[i];
     const articulated::Six bias_force = articulated::six(bias_forces[i]);
-    articulated::Six u_columns[kMaxDof];
     double* u = &data.u_values[offset];
-    double d[kMaxDof * kMaxDof], d_inverse[kMaxDof * kMaxDof];
-    if (axis_aligned(joint)) {  // U is a column of IA, D one of its diagonal entries
-      const std::size_t c = unit_column(joint);
-      u_columns[0] = inertia.col[c];
-      u[0] = tau[offset] - articulated::entry(bias_force, c);
-      d[0] = articulated::entry(u_columns[0], c);
+    // The factors U, D^-1 and u are kept for the acceleration pass. Then, but for a joint
+    // on the fixed world, which its children never accelerate (this spares a floating
+    // base its 6x6 update): Ia = IA - U D^-1 U^T (IA_i is overwritten by Ia_i) and
+    // pa = pA + Ia c + U D^-1 u, moved to the parent.
+    articulated::Six weighted{};  // U D^-1 u
+    if (k == 1) {                 // U one column and D one number, kept in registers
+      articulated::Six column;
+      double d;
+      if (axis_aligned(joint)) {  // U is a column of IA, D one of its diagonal entries
+        const std::size_t c = unit_column(joint);
+        column = inertia.col[c];
+        u[0] = tau[offset] - articulated::entry(bias_force, c);
+        d = articulated::entry(column, c);
+      } else {
+        const articulated::Six s = articulated::six(kernel::subspace_column(joint, columns, 0));
+        column = articulated::apply(inertia, s);
+        u[0] = tau[offset] - articulated::dot(s, bias_force);
+        d = articulated::dot(s, column);
+      }
+      if (!(d > 0.0) || !std::isfinite(d)) return i;
+      const double w = 1.0 / d;
+      data.u_columns[offset] = articulated::spatial(column);
+      data.d_inverse_rows[offset][0] = w;
+      if (joint.parent == 0) continue;
+      articulated::subtract_scaled_square(inertia, column, w);
+      weighted = column * (0.0 + w * u[0]);
     } else {
+      articulated::Six u_columns[kMaxDof];
+      double d[kMaxDof * kMaxDof], d_inverse[kMaxDof * kMaxDof];
       articulated::Six s[kMaxDof];
       for (std::size_t c = 0; c < k; ++c) {
         s[c] = articulated::six(kernel::subspace_column(joint, columns, c));
@@ -143,29 +164,25 @@ namespace {
       for (std::size_t r = 0; r < k; ++r) {
         for (std::size_t c = 0; c < k; ++c) d[r * k + c] = articulated::dot(s[r], u_columns[c]);
       }
-    }
-    if (!invert_positive(d, k, d_inverse)) return i;
-    for (std::size_t r = 0; r < k; ++r) {
-      data.u_columns[offset + r] = articulated::spatial(u_columns[r]);
-      for (std::size_t c = 0; c < k; ++c) data.d_inverse_rows[offset + r][c] = d_inverse[r * k + c];
-    }
-    // A fixed world is never accelerated by its children: what they would pass to it
-    // is not needed (this spares a floating base its 6x6 update).
-    if (joint.parent == 0) continue;
-    // Ia = IA - U D^-1 U^T and pa = pA + Ia c + U D^-1 u, then moved to the parent.
-    // IA_i is overwritten by Ia_i: the acceleration pass needs only U, D^-1 and u.
-    articulated::Six weighted{};  // U D^-1 u
-    for (std::size_t m = 0; m < k; ++m) {
-      double weight_u = 0.0;  // (D^-1 u)_m
-      for (std::size_t c = 0; c < k; ++c) {
-        const double w = d_inverse[m * k + c];
-        weight_u += w * u[c];
-        for (std::size_t j = 0; j < 6; ++j) {
-          inertia.col[j] =
-              inertia.col[j] - u_columns[m] * (w * articulated::entry(u_columns[c], j));
-        }
+      if (!invert_positive(d, k, d_inverse)) return i;
+      for (std::size_t r = 0; r < k; ++r) {
+        data.u_columns[offset + r] = articulated::spatial(u_columns[r]);
+        for (std::size_t c = 0; c < k; ++c)
+          data.d_inverse_rows[offset + r][c] = d_inverse[r * k + c];
       }
-      weighted = weighted + u_columns[m] * weight_u;
+      if (joint.parent == 0) continue;
+      for (std::size_t m = 0; m < k; ++m) {
+        double weight_u = 0.0;  // (D^-1 u)_m
+        for (std::size_t c = 0; c < k; ++c) {
+          const double w = d_inverse[m * k + c];
+          weight_u += w * u[c];
+          for (std::size_t j = 0; j < 6; ++j) {
+            inertia.col[j] =
+                inertia.col[j] - u_columns[m] * (w * articulated::entry(u_columns[c], j));
+          }
+        }
+        weighted = weighted + u_columns[m] * weight_u;
+      }
     }
     const articulated::Six bias =
         (bias_force + articulated::apply(inertia, articulated::six(data.bias_accelerations[i]))) +
@@ -191,28 +208,38 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
 [[gnu::target_clones("avx2", "default")]] static void acceleration_loop(const Model& model,
                                                                         Data& data,
                                                                         std::span<double> qdd) {
-  const auto& joints = model.joint_motions();
+  const JointMotion* joints = model.joint_motions().data();
   const auto columns = model.subspace_columns();
-  auto& fields = data.rnea;
-  fields.accelerations[0] = {{}, kernel::v3(-model.gravity())};
-  for (std::size_t i = 1; i < joints.size(); ++i) {
+  const kernel::Placement<double>* local = data.rnea.placements.data();
+  Spatial* accelerations = data.rnea.accelerations.data();
+  const Spatial* bias_accelerations = data.bias_accelerations.data();
+  const Spatial* u_columns = data.u_columns.data();
+  const double* u_values = data.u_values.data();
+  const auto* d_inverse_rows = data.d_inverse_rows.data();
+  accelerations[0] = {{}, kernel::v3(-model.gravity())};
+  for (std::size_t i = 1; i < model.njoints(); ++i) {
     const JointMotion& joint = joints[i];
     const std::size_t k = joint.nv, offset = joint.v_offset;
-    const Spatial a_prime =
-        kernel::motion_to_child(fields.placements[i], fields.accelerations[joint.parent]) +
-        data.bias_accelerations[i];
-    double rhs[kMaxDof], x[kMaxDof];
-    for (std::size_t c = 0; c < k; ++c)
-      rhs[c] = data.u_values[offset + c] - kernel::dot(a_prime, data.u_columns[offset + c]);
-    for (std::size_t r = 0; r < k; ++r) {
-      double value = 0.0;
-      for (std::size_t c = 0; c < k; ++c) value += data.d_inverse_rows[offset + r][c] * rhs[c];
-      x[r] = value;
-      qdd[offset + r] = value;
+    Spatial acceleration =
+        kernel::motion_to_child(local[i], accelerations[joint.parent]) + bias_accelerations[i];
+    double x[kMaxDof];
+    if (k == 1) {  // one number, kept in a register
+      x[0] = 0.0 + d_inverse_rows[offset][0] *
+                       (u_values[offset] - kernel::dot(acceleration, u_columns[offset]));
+      qdd[offset] = x[0];
+    } else {
+      double rhs[kMaxDof];
+      for (std::size_t c = 0; c < k; ++c)
+        rhs[c] = u_values[offset + c] - kernel::dot(acceleration, u_columns[offset + c]);
+      for (std::size_t r = 0; r < k; ++r) {
+        double value = 0.0;
+        for (std::size_t c = 0; c < k; ++c) value += d_inverse_rows[offset + r][c] * rhs[c];
+        x[r] = value;
+        qdd[offset + r] = value;
+      }
     }
-    Spatial acceleration = a_prime;
     kernel::add_subspace(joint, columns, x, acceleration);
-    fields.accelerations[i] = acceleration;
+    accelerations[i] = acceleration;
   }
 }
 

@@ -39,7 +39,7 @@ KERNEL_INLINE Six six(const kernel::Spatial<double>& s) { return {s.w.e, s.v.e};
 KERNEL_INLINE kernel::Spatial<double> spatial(const Six& s) { return {s.top, s.bottom}; }
 // Entry i of the six, angular first.
 KERNEL_INLINE double entry(const Six& s, std::size_t i) {
-  return i < 3 ? s.top[i] : s.bottom[i - 3];
+  return i < 3 ? kernel::component(s.top, i) : kernel::component(s.bottom, i - 3);
 }
 KERNEL_INLINE double dot(const Six& a, const Six& b) {
   const Vec t = a.top * b.top, l = a.bottom * b.bottom;
@@ -48,11 +48,23 @@ KERNEL_INLINE double dot(const Six& a, const Six& b) {
 
 using kernel::cross;
 
-// M x: M's columns weighted by the entries of x.
+// M x: M's columns weighted by the entries of x (read at constant lanes, see component).
 KERNEL_INLINE Six apply(const Matrix& m, const Six& x) {
-  Six out = m.col[0] * x.top[0];
-  for (std::size_t j = 1; j < 6; ++j) out = out + m.col[j] * entry(x, j);
-  return out;
+  return ((((m.col[0] * x.top[0] + m.col[1] * x.top[1]) + m.col[2] * x.top[2]) +
+           m.col[3] * x.bottom[0]) +
+          m.col[4] * x.bottom[1]) +
+         m.col[5] * x.bottom[2];
+}
+
+// M -= u (w u)^T, column j less u times w u_j.
+KERNEL_INLINE void subtract_scaled_square(Matrix& m, const Six& u, double w) {
+  const Six wu = {u.top * w, u.bottom * w};
+  m.col[0] = m.col[0] - u * wu.top[0];
+  m.col[1] = m.col[1] - u * wu.top[1];
+  m.col[2] = m.col[2] - u * wu.top[2];
+  m.col[3] = m.col[3] - u * wu.bottom[0];
+  m.col[4] = m.col[4] - u * wu.bottom[1];
+  m.col[5] = m.col[5] - u * wu.bottom[2];
 }
 
 // Placements are the passes' own (R column by column, then p, each one packed vector).
