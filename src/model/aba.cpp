@@ -96,7 +96,7 @@ bool axis_aligned(const JointMotion& joint) {
     kernel::add_subspace(joint, columns, speeds, velocity);
     velocities[i] = velocity;
     bias_accelerations[i] = kernel::cross_subspace(joint, columns, speeds, velocity);
-    inertias[i] = model.inertia_matrices()[i];
+    articulated::copy(model.inertia_matrices()[i], inertias[i]);
     const kernel::Body& body = model.kernel_bodies()[i];
     bias_forces[i] = kernel::cross_force(velocity, kernel::momentum(body, velocity));
   }
