@@ -105,20 +105,29 @@ KERNEL_INLINE double component(const V3<double>& x, std::size_t k) {
 // a x e_k for the unit vector e_k along axis k.
 // The axes after and before axis k in cyclic order.
 inline constexpr std::size_t kNext[3] = {1, 2, 0}, kPrevious[3] = {2, 0, 1};
+// Both switch to constant indices (see component).
 template <class R>
 KERNEL_INLINE V3<R> cross_unit(const V3<R>& a, std::size_t k) {
-  V3<R> out;
-  out.set(k, R{});
-  out.set(kNext[k], a[kPrevious[k]]);
-  out.set(kPrevious[k], -a[kNext[k]]);
-  return out;
+  switch (k) {
+    case 0:
+      return {R{}, a[2], -a[1]};
+    case 1:
+      return {-a[2], R{}, a[0]};
+    default:
+      return {a[1], -a[0], R{}};
+  }
 }
 // x along axis k: x in component k, +0 in the others.
 template <class R>
 KERNEL_INLINE V3<R> along(std::size_t k, const R& x) {
-  V3<R> out{};
-  out.set(k, x);
-  return out;
+  switch (k) {
+    case 0:
+      return {x, R{}, R{}};
+    case 1:
+      return {R{}, x, R{}};
+    default:
+      return {R{}, R{}, x};
+  }
 }
 
 // The same for packed vectors by shuffles and bit masks, without writing single lanes
