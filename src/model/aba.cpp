@@ -111,6 +111,17 @@ void aba_velocity_pass(const Model& model, Data& data, std::span<const double> q
 
 namespace {
 
+// qdd_i = D^-1 (u - U^T a'_i) with a'_i = iXp a_parent + c_i, so U^T a'_i =
+// (iXp^T U)^T a_parent + U^T c_i: the acceleration pass reads U in the parent's frame and
+// u less U^T c, and finds qdd_i from the parent's acceleration directly, beside the
+// transform of that acceleration rather than after it.
+KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const articulated::Six& c,
+                                        const articulated::Six& column, double u, Data& data,
+                                        std::size_t index) {
+  data.u_columns[index] = articulated::spatial(articulated::force_to_parent(x, column));
+  data.u_values[index] = u - articulated::dot(column, c);
+}
+
 // Leaves to root: each joint's factors, then its articulated inertia and bias force moved
 // to its parent. Cloned for AVX2, where a column half fills one register. Returns the id
 // of a joint whose D is not positive definite, or 0.
@@ -125,11 +136,14 @@ namespace {
     const std::size_t k = joint.nv, offset = joint.v_offset;
     articulated::Matrix& inertia = inertias[i];
     const articulated::Six bias_force = articulated::six(bias_forces[i]);
-    double* u = &data.u_values[offset];
-    // The factors U, D^-1 and u are kept for the acceleration pass. Then, but for a joint
-    // on the fixed world, which its children never accelerate (this spares a floating
-    // base its 6x6 update): Ia = IA - U D^-1 U^T (IA_i is overwritten by Ia_i) and
-    // pa = pA + Ia c + U D^-1 u, moved to the parent.
+    const articulated::Transform& x = data.rnea.placements[i];
+    const articulated::Six c_i = articulated::six(data.bias_accelerations[i]);
+    double u[kMaxDof];
+    // The factors U, D^-1 and u are kept for the acceleration pass, in the form it reads
+    // (see acceleration_factors). Then, but for a joint on the fixed world, which its
+    // children never accelerate (this spares a floating base its 6x6 update):
+    // Ia = IA - U D^-1 U^T (IA_i is overwritten by Ia_i) and pa = pA + Ia c + U D^-1 u,
+    // moved to the parent.
     articulated::Six weighted{};  // U D^-1 u
     if (k == 1) {                 // U one column and D one number, kept in registers
       articulated::Six column;
@@ -147,7 +161,7 @@ namespace {
       }
       if (!(d > 0.0) || !std::isfinite(d)) return i;
       const double w = 1.0 / d;
-      data.u_columns[offset] = articulated::spatial(column);
+      acceleration_factors(x, c_i, column, u[0], data, offset);
       data.d_inverse_rows[offset][0] = w;
       if (joint.parent == 0) continue;
       articulated::subtract_scaled_square(inertia, column, w);
@@ -166,7 +180,7 @@ namespace {
       }
       if (!invert_positive(d, k, d_inverse)) return i;
       for (std::size_t r = 0; r < k; ++r) {
-        data.u_columns[offset + r] = articulated::spatial(u_columns[r]);
+        acceleration_factors(x, c_i, u_columns[r], u[r], data, offset + r);
         for (std::size_t c = 0; c < k; ++c)
           data.d_inverse_rows[offset + r][c] = d_inverse[r * k + c];
       }
@@ -184,10 +198,7 @@ namespace {
         weighted = weighted + u_columns[m] * weight_u;
       }
     }
-    const articulated::Six bias =
-        (bias_force + articulated::apply(inertia, articulated::six(data.bias_accelerations[i]))) +
-        weighted;
-    const articulated::Transform& x = data.rnea.placements[i];
+    const articulated::Six bias = (bias_force + articulated::apply(inertia, c_i)) + weighted;
     articulated::add_to_parent(x, inertia, inertias[joint.parent]);
     bias_forces[joint.parent] =
         bias_forces[joint.parent] + articulated::spatial(articulated::force_to_parent(x, bias));
@@ -220,17 +231,17 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
   for (std::size_t i = 1; i < model.njoints(); ++i) {
     const JointMotion& joint = joints[i];
     const std::size_t k = joint.nv, offset = joint.v_offset;
-    Spatial acceleration =
-        kernel::motion_to_child(local[i], accelerations[joint.parent]) + bias_accelerations[i];
+    const Spatial& parent = accelerations[joint.parent];
+    Spatial acceleration = kernel::motion_to_child(local[i], parent) + bias_accelerations[i];
     double x[kMaxDof];
     if (k == 1) {  // one number, kept in a register
       x[0] = 0.0 + d_inverse_rows[offset][0] *
-                       (u_values[offset] - kernel::dot(acceleration, u_columns[offset]));
+                       (u_values[offset] - kernel::dot(parent, u_columns[offset]));
       qdd[offset] = x[0];
     } else {
       double rhs[kMaxDof];
       for (std::size_t c = 0; c < k; ++c)
-        rhs[c] = u_values[offset + c] - kernel::dot(acceleration, u_columns[offset + c]);
+        rhs[c] = u_values[offset + c] - kernel::dot(parent, u_columns[offset + c]);
       for (std::size_t r = 0; r < k; ++r) {
         double value = 0.0;
         for (std::size_t c = 0; c < k; ++c) value += d_inverse_rows[offset + r][c] * rhs[c];
