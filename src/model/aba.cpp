@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -84,7 +85,6 @@ bool axis_aligned(const JointMotion& joint) {
   Spatial* velocities = data.rnea.velocities.data();
   Spatial* bias_accelerations = data.bias_accelerations.data();
   Spatial* bias_forces = data.bias_forces.data();
-  articulated::Matrix* inertias = data.articulated_inertias.data();
   velocities[0] = {};
   for (std::size_t i = 1; i < n; ++i) {
     const JointMotion& joint = joints[i];
@@ -96,7 +96,6 @@ bool axis_aligned(const JointMotion& joint) {
     kernel::add_subspace(joint, columns, speeds, velocity);
     velocities[i] = velocity;
     bias_accelerations[i] = kernel::cross_subspace(joint, columns, speeds, velocity);
-    articulated::copy(model.inertia_matrices()[i], inertias[i]);
     const kernel::Body& body = model.kernel_bodies()[i];
     bias_forces[i] = kernel::cross_force(velocity, kernel::momentum(body, velocity));
   }
@@ -129,12 +128,18 @@ KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const a
     const Model& model, Data& data, std::span<const double> tau) {
   const JointMotion* joints = model.joint_motions().data();
   const auto columns = model.subspace_columns();
+  // IA_i is the body's inertia until a child adds to it: the first child to do so (the
+  // last one in id order) writes the sum, so no pass copies every body's 6x6 matrix.
+  const articulated::Matrix* bodies = model.inertia_matrices().data();
   articulated::Matrix* inertias = data.articulated_inertias.data();
+  unsigned char* summed = data.articulated_summed.data();
+  std::fill(summed, summed + model.njoints(), static_cast<unsigned char>(0));
   Spatial* bias_forces = data.bias_forces.data();
   for (std::size_t i = model.njoints(); i-- > 1;) {
     const JointMotion& joint = joints[i];
     const std::size_t k = joint.nv, offset = joint.v_offset;
-    articulated::Matrix& inertia = inertias[i];
+    const articulated::Matrix& inertia = summed[i] != 0 ? inertias[i] : bodies[i];
+    articulated::Matrix reduced;  // Ia_i
     const articulated::Six bias_force = articulated::six(bias_forces[i]);
     const articulated::Transform& x = data.rnea.placements[i];
     const articulated::Six c_i = articulated::six(data.bias_accelerations[i]);
@@ -164,7 +169,7 @@ KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const a
       acceleration_factors(x, c_i, column, u[0], data, offset);
       data.d_inverse_rows[offset][0] = w;
       if (joint.parent == 0) continue;
-      articulated::subtract_scaled_square(inertia, column, w);
+      articulated::subtract_scaled_square(inertia, column, w, reduced);
       weighted = column * (0.0 + w * u[0]);
     } else {
       articulated::Six u_columns[kMaxDof];
@@ -185,21 +190,26 @@ KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const a
           data.d_inverse_rows[offset + r][c] = d_inverse[r * k + c];
       }
       if (joint.parent == 0) continue;
+      articulated::copy(inertia, reduced);
       for (std::size_t m = 0; m < k; ++m) {
         double weight_u = 0.0;  // (D^-1 u)_m
         for (std::size_t c = 0; c < k; ++c) {
           const double w = d_inverse[m * k + c];
           weight_u += w * u[c];
           for (std::size_t j = 0; j < 6; ++j) {
-            inertia.col[j] =
-                inertia.col[j] - u_columns[m] * (w * articulated::entry(u_columns[c], j));
+            reduced.col[j] =
+                reduced.col[j] - u_columns[m] * (w * articulated::entry(u_columns[c], j));
           }
         }
         weighted = weighted + u_columns[m] * weight_u;
       }
     }
-    const articulated::Six bias = (bias_force + articulated::apply(inertia, c_i)) + weighted;
-    articulated::add_to_parent(x, inertia, inertias[joint.parent]);
+    const articulated::Six bias = (bias_force + articulated::apply(reduced, c_i)) + weighted;
+    if (summed[joint.parent] == 0) {
+      articulated::copy(bodies[joint.parent], inertias[joint.parent]);
+      summed[joint.parent] = 1;
+    }
+    articulated::add_to_parent(x, reduced, inertias[joint.parent]);
     bias_forces[joint.parent] =
         bias_forces[joint.parent] + articulated::spatial(articulated::force_to_parent(x, bias));
   }

@@ -49,7 +49,7 @@ KERNEL_INLINE double dot(const Six& a, const Six& b) {
 using kernel::cross;
 
 // to = from through vector registers: a plain copy of this size becomes rep movs, whose
-// start-up cost was a third of the velocity pass.
+// start-up cost was a third of aba's velocity pass when it copied every body's matrix.
 KERNEL_INLINE void copy(const Matrix& from, Matrix& to) {
   for (std::size_t j = 0; j < 6; ++j) {
     to.col[j].top = from.col[j].top;
@@ -65,15 +65,15 @@ KERNEL_INLINE Six apply(const Matrix& m, const Six& x) {
          m.col[5] * x.bottom[2];
 }
 
-// M -= u (w u)^T, column j less u times w u_j.
-KERNEL_INLINE void subtract_scaled_square(Matrix& m, const Six& u, double w) {
+// out = M - u (w u)^T, column j less u times w u_j.
+KERNEL_INLINE void subtract_scaled_square(const Matrix& m, const Six& u, double w, Matrix& out) {
   const Six wu = {u.top * w, u.bottom * w};
-  m.col[0] = m.col[0] - u * wu.top[0];
-  m.col[1] = m.col[1] - u * wu.top[1];
-  m.col[2] = m.col[2] - u * wu.top[2];
-  m.col[3] = m.col[3] - u * wu.bottom[0];
-  m.col[4] = m.col[4] - u * wu.bottom[1];
-  m.col[5] = m.col[5] - u * wu.bottom[2];
+  out.col[0] = m.col[0] - u * wu.top[0];
+  out.col[1] = m.col[1] - u * wu.top[1];
+  out.col[2] = m.col[2] - u * wu.top[2];
+  out.col[3] = m.col[3] - u * wu.bottom[0];
+  out.col[4] = m.col[4] - u * wu.bottom[1];
+  out.col[5] = m.col[5] - u * wu.bottom[2];
 }
 
 // Placements are the passes' own (R column by column, then p, each one packed vector).

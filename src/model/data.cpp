@@ -18,6 +18,7 @@ void Data::reserve_stages(std::size_t njoints, std::size_t nv) {
     velocities.resize(njoints);
     bias_accelerations.resize(njoints);
     articulated_inertias.resize(njoints);
+    articulated_summed.resize(njoints);
     bias_forces.resize(njoints);
   }
   if (u_values.size() < nv) {

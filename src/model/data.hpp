@@ -50,12 +50,14 @@ class Data {
 
   // Forward dynamics, pass 1: velocity-product accelerations c_i = v_i x (S_i qd_i).
   std::vector<kernel::Spatial<double>> bias_accelerations;
-  // Pass 2: articulated inertias IA_i and bias forces pA_i (leaves to root), and each
-  // joint's factors U_i = IA_i S_i, D_i^-1 = (S_i^T U_i)^-1, u_i = tau_i - S_i^T pA_i,
-  // stored per velocity coordinate as pass 3 reads them: U_i in the parent's frame
-  // (iXp^T U_i), u_i - U_i^T c_i and D_i^-1. Joint i's entries start at its offset in v;
-  // row r of D_i^-1 is d_inverse_rows[offset + r].
+  // Pass 2: articulated inertias IA_i (of the joints with children) and bias forces pA_i
+  // (leaves to root), and each joint's factors U_i = IA_i S_i, D_i^-1 = (S_i^T U_i)^-1,
+  // u_i = tau_i - S_i^T pA_i, stored per velocity coordinate as pass 3 reads them: U_i in
+  // the parent's frame (iXp^T U_i), u_i - U_i^T c_i and D_i^-1. Joint i's entries start
+  // at its offset in v; row r of D_i^-1 is d_inverse_rows[offset + r].
   std::vector<articulated::Matrix> articulated_inertias;
+  // Whether a child has added to IA_i yet in this pass (until then IA_i is the body's).
+  std::vector<unsigned char> articulated_summed;
   std::vector<kernel::Spatial<double>> bias_forces;
   std::vector<kernel::Spatial<double>> u_columns;
   std::vector<std::array<double, kMaxDof>> d_inverse_rows;
