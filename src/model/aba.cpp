@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "model/algorithms.hpp"
@@ -130,15 +131,21 @@ KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const a
   const auto columns = model.subspace_columns();
   // IA_i is the body's inertia until a child adds to it: the first child to do so (the
   // last one in id order) writes the sum, so no pass copies every body's 6x6 matrix.
+  // A child whose parent comes next (every joint of a chain) adds to `carried` instead,
+  // which stays in the cache: long chains then write no matrix to Data at all.
   const articulated::Matrix* bodies = model.inertia_matrices().data();
   articulated::Matrix* inertias = data.articulated_inertias.data();
   unsigned char* summed = data.articulated_summed.data();
   std::fill(summed, summed + model.njoints(), static_cast<unsigned char>(0));
   Spatial* bias_forces = data.bias_forces.data();
+  articulated::Matrix carried;
+  bool carrying = false;  // whether `carried` is IA of the joint processed next
   for (std::size_t i = model.njoints(); i-- > 1;) {
     const JointMotion& joint = joints[i];
     const std::size_t k = joint.nv, offset = joint.v_offset;
-    const articulated::Matrix& inertia = summed[i] != 0 ? inertias[i] : bodies[i];
+    const bool from_carried = std::exchange(carrying, false);
+    const articulated::Matrix& inertia =
+        from_carried ? carried : (summed[i] != 0 ? inertias[i] : bodies[i]);
     articulated::Matrix reduced;  // Ia_i
     const articulated::Six bias_force = articulated::six(bias_forces[i]);
     const articulated::Transform& x = data.rnea.placements[i];
@@ -205,11 +212,18 @@ KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const a
       }
     }
     const articulated::Six bias = (bias_force + articulated::apply(reduced, c_i)) + weighted;
-    if (summed[joint.parent] == 0) {
-      articulated::copy(bodies[joint.parent], inertias[joint.parent]);
-      summed[joint.parent] = 1;
+    // `inertia` is not read below: `carried` may be overwritten.
+    const std::size_t p = joint.parent;
+    articulated::Matrix* target = &carried;
+    if (p + 1 == i) {
+      articulated::copy(summed[p] != 0 ? inertias[p] : bodies[p], carried);
+      carrying = true;
+    } else {
+      if (summed[p] == 0) articulated::copy(bodies[p], inertias[p]);
+      summed[p] = 1;
+      target = &inertias[p];
     }
-    articulated::add_to_parent(x, reduced, inertias[joint.parent]);
+    articulated::add_to_parent(x, reduced, *target);
     bias_forces[joint.parent] =
         bias_forces[joint.parent] + articulated::spatial(articulated::force_to_parent(x, bias));
   }
