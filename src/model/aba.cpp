@@ -114,12 +114,13 @@ namespace {
 // qdd_i = D^-1 (u - U^T a'_i) with a'_i = iXp a_parent + c_i, so U^T a'_i =
 // (iXp^T U)^T a_parent + U^T c_i: the acceleration pass reads U in the parent's frame and
 // u less U^T c, and finds qdd_i from the parent's acceleration directly, beside the
-// transform of that acceleration rather than after it.
+// transform of that acceleration rather than after it. A one-coordinate joint's factors
+// are scaled by its 1 / D, so that its qdd is one difference.
 KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const articulated::Six& c,
-                                        const articulated::Six& column, double u, Data& data,
-                                        std::size_t index) {
-  data.u_columns[index] = articulated::spatial(articulated::force_to_parent(x, column));
-  data.u_values[index] = u - articulated::dot(column, c);
+                                        const articulated::Six& column, double u, double scale,
+                                        Data& data, std::size_t index) {
+  data.u_columns[index] = articulated::spatial(articulated::force_to_parent(x, column) * scale);
+  data.u_values[index] = (u - articulated::dot(column, c)) * scale;
 }
 
 // Leaves to root: each joint's factors, then its articulated inertia and bias force moved
@@ -173,8 +174,7 @@ KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const a
       }
       if (!(d > 0.0) || !std::isfinite(d)) return i;
       const double w = 1.0 / d;
-      acceleration_factors(x, c_i, column, u[0], data, offset);
-      data.d_inverse_rows[offset][0] = w;
+      acceleration_factors(x, c_i, column, u[0], w, data, offset);
       if (joint.parent == 0) continue;
       articulated::subtract_scaled_square(inertia, column, w, reduced);
       weighted = column * (0.0 + w * u[0]);
@@ -192,7 +192,7 @@ KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const a
       }
       if (!invert_positive(d, k, d_inverse)) return i;
       for (std::size_t r = 0; r < k; ++r) {
-        acceleration_factors(x, c_i, u_columns[r], u[r], data, offset + r);
+        acceleration_factors(x, c_i, u_columns[r], u[r], 1.0, data, offset + r);
         for (std::size_t c = 0; c < k; ++c)
           data.d_inverse_rows[offset + r][c] = d_inverse[r * k + c];
       }
@@ -259,8 +259,7 @@ std::expected<void, SingularJointError> aba_articulated_pass(const Model& model,
     Spatial acceleration = kernel::motion_to_child(local[i], parent) + bias_accelerations[i];
     double x[kMaxDof];
     if (k == 1) {  // one number, kept in a register
-      x[0] = 0.0 + d_inverse_rows[offset][0] *
-                       (u_values[offset] - kernel::dot(parent, u_columns[offset]));
+      x[0] = u_values[offset] - kernel::dot(parent, u_columns[offset]);
       qdd[offset] = x[0];
     } else {
       double rhs[kMaxDof];

@@ -53,8 +53,10 @@ class Data {
   // Pass 2: articulated inertias IA_i (of the joints with children) and bias forces pA_i
   // (leaves to root), and each joint's factors U_i = IA_i S_i, D_i^-1 = (S_i^T U_i)^-1,
   // u_i = tau_i - S_i^T pA_i, stored per velocity coordinate as pass 3 reads them: U_i in
-  // the parent's frame (iXp^T U_i), u_i - U_i^T c_i and D_i^-1. Joint i's entries start
-  // at its offset in v; row r of D_i^-1 is d_inverse_rows[offset + r].
+  // the parent's frame (iXp^T U_i), u_i - U_i^T c_i and D_i^-1, the first two already
+  // multiplied by D_i^-1 for a joint with one coordinate. Joint i's entries start at its
+  // offset in v; row r of D_i^-1 is d_inverse_rows[offset + r] (joints of more than one
+  // coordinate only).
   std::vector<articulated::Matrix> articulated_inertias;
   // Whether a child has added to IA_i yet in this pass (until then IA_i is the body's).
   std::vector<unsigned char> articulated_summed;
