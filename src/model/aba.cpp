@@ -123,17 +123,101 @@ KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const a
   data.u_values[index] = (u - articulated::dot(column, c)) * scale;
 }
 
-// Leaves to root: each joint's factors, then its articulated inertia and bias force moved
-// to its parent. Cloned for AVX2, where a column half fills one register. Returns the id
-// of a joint whose D is not positive definite, or 0.
+// What a joint passes to its parent: Ia = IA - U D^-1 U^T and U D^-1 u.
+struct Passed {
+  articulated::Matrix inertia;
+  articulated::Six weighted{};
+};
+
+// A joint's view of the articulated pass: its IA, bias force pA, liMi and velocity product c.
+struct JointState {
+  const articulated::Matrix& inertia;
+  articulated::Six bias_force, c;
+  const articulated::Transform& x;
+};
+
+// One coordinate: U one column and D one number, kept in registers. Stores the factors
+// for the acceleration pass and, when `passes`, fills `out`. False when D is not
+// positive and finite.
+KERNEL_INLINE bool factor_one(const JointMotion& joint, std::span<const SpatialMotion> columns,
+                              const JointState& state, double tau, bool passes, Data& data,
+                              Passed& out) {
+  const articulated::Matrix& inertia = state.inertia;
+  articulated::Six column;
+  double u, d;
+  if (axis_aligned(joint)) {  // U is a column of IA, D one of its diagonal entries
+    const std::size_t c = unit_column(joint);
+    column = inertia.col[c];
+    u = tau - articulated::entry(state.bias_force, c);
+    d = articulated::entry(column, c);
+  } else {
+    const articulated::Six s = articulated::six(kernel::subspace_column(joint, columns, 0));
+    column = articulated::apply(inertia, s);
+    u = tau - articulated::dot(s, state.bias_force);
+    d = articulated::dot(s, column);
+  }
+  if (!(d > 0.0) || !std::isfinite(d)) return false;
+  const double w = 1.0 / d;
+  acceleration_factors(state.x, state.c, column, u, w, data, joint.v_offset);
+  if (passes) {
+    articulated::subtract_scaled_square(inertia, column, w, out.inertia);
+    out.weighted = column * (0.0 + w * u);
+  }
+  return true;
+}
+
+// Any number of coordinates: U = IA S and D = S^T U through small arrays, D inverted by
+// its Cholesky factor.
+KERNEL_INLINE bool factor_many(const JointMotion& joint, std::span<const SpatialMotion> columns,
+                               const JointState& state, const double* tau, bool passes, Data& data,
+                               Passed& out) {
+  const std::size_t k = joint.nv, offset = joint.v_offset;
+  articulated::Six u_columns[kMaxDof], s[kMaxDof];
+  double u[kMaxDof], d[kMaxDof * kMaxDof], d_inverse[kMaxDof * kMaxDof];
+  for (std::size_t c = 0; c < k; ++c) {
+    s[c] = articulated::six(kernel::subspace_column(joint, columns, c));
+    u_columns[c] = articulated::apply(state.inertia, s[c]);
+    u[c] = tau[c] - articulated::dot(s[c], state.bias_force);
+  }
+  for (std::size_t r = 0; r < k; ++r) {
+    for (std::size_t c = 0; c < k; ++c) d[r * k + c] = articulated::dot(s[r], u_columns[c]);
+  }
+  if (!invert_positive(d, k, d_inverse)) return false;
+  for (std::size_t r = 0; r < k; ++r) {
+    acceleration_factors(state.x, state.c, u_columns[r], u[r], 1.0, data, offset + r);
+    for (std::size_t c = 0; c < k; ++c) data.d_inverse_rows[offset + r][c] = d_inverse[r * k + c];
+  }
+  if (!passes) return true;
+  articulated::copy(state.inertia, out.inertia);
+  for (std::size_t m = 0; m < k; ++m) {
+    double weight_u = 0.0;  // (D^-1 u)_m
+    for (std::size_t c = 0; c < k; ++c) {
+      const double w = d_inverse[m * k + c];
+      weight_u += w * u[c];
+      for (std::size_t j = 0; j < 6; ++j) {
+        out.inertia.col[j] =
+            out.inertia.col[j] - u_columns[m] * (w * articulated::entry(u_columns[c], j));
+      }
+    }
+    out.weighted = out.weighted + u_columns[m] * weight_u;
+  }
+  return true;
+}
+
+// Leaves to root: each joint's factors, then, but for a joint on the fixed world (which
+// its children never accelerate: this spares a floating base its 6x6 update), Ia moved
+// to its parent's IA and pa = pA + Ia c + U D^-1 u to its parent's pA. Cloned for AVX2,
+// where a column half fills one register. Returns the id of a joint whose D is not
+// positive definite, or 0.
+//
+// IA_i is the body's inertia until a child adds to it: the first child to do so (the last
+// one in id order) writes the sum, so no pass copies every body's 6x6 matrix. A child
+// whose parent comes next (every joint of a chain) adds to `carried` instead, which stays
+// in the cache: long chains then write no matrix to Data at all.
 [[gnu::target_clones("avx2", "default")]] std::size_t articulated_loop(
     const Model& model, Data& data, std::span<const double> tau) {
   const JointMotion* joints = model.joint_motions().data();
   const auto columns = model.subspace_columns();
-  // IA_i is the body's inertia until a child adds to it: the first child to do so (the
-  // last one in id order) writes the sum, so no pass copies every body's 6x6 matrix.
-  // A child whose parent comes next (every joint of a chain) adds to `carried` instead,
-  // which stays in the cache: long chains then write no matrix to Data at all.
   const articulated::Matrix* bodies = model.inertia_matrices().data();
   articulated::Matrix* inertias = data.articulated_inertias.data();
   unsigned char* summed = data.articulated_summed.data();
@@ -143,77 +227,21 @@ KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const a
   bool carrying = false;  // whether `carried` is IA of the joint processed next
   for (std::size_t i = model.njoints(); i-- > 1;) {
     const JointMotion& joint = joints[i];
-    const std::size_t k = joint.nv, offset = joint.v_offset;
-    const bool from_carried = std::exchange(carrying, false);
-    const articulated::Matrix& inertia =
-        from_carried ? carried : (summed[i] != 0 ? inertias[i] : bodies[i]);
-    articulated::Matrix reduced;  // Ia_i
-    const articulated::Six bias_force = articulated::six(bias_forces[i]);
-    const articulated::Transform& x = data.rnea.placements[i];
-    const articulated::Six c_i = articulated::six(data.bias_accelerations[i]);
-    double u[kMaxDof];
-    // The factors U, D^-1 and u are kept for the acceleration pass, in the form it reads
-    // (see acceleration_factors). Then, but for a joint on the fixed world, which its
-    // children never accelerate (this spares a floating base its 6x6 update):
-    // Ia = IA - U D^-1 U^T (IA_i is overwritten by Ia_i) and pa = pA + Ia c + U D^-1 u,
-    // moved to the parent.
-    articulated::Six weighted{};  // U D^-1 u
-    if (k == 1) {                 // U one column and D one number, kept in registers
-      articulated::Six column;
-      double d;
-      if (axis_aligned(joint)) {  // U is a column of IA, D one of its diagonal entries
-        const std::size_t c = unit_column(joint);
-        column = inertia.col[c];
-        u[0] = tau[offset] - articulated::entry(bias_force, c);
-        d = articulated::entry(column, c);
-      } else {
-        const articulated::Six s = articulated::six(kernel::subspace_column(joint, columns, 0));
-        column = articulated::apply(inertia, s);
-        u[0] = tau[offset] - articulated::dot(s, bias_force);
-        d = articulated::dot(s, column);
-      }
-      if (!(d > 0.0) || !std::isfinite(d)) return i;
-      const double w = 1.0 / d;
-      acceleration_factors(x, c_i, column, u[0], w, data, offset);
-      if (joint.parent == 0) continue;
-      articulated::subtract_scaled_square(inertia, column, w, reduced);
-      weighted = column * (0.0 + w * u[0]);
-    } else {
-      articulated::Six u_columns[kMaxDof];
-      double d[kMaxDof * kMaxDof], d_inverse[kMaxDof * kMaxDof];
-      articulated::Six s[kMaxDof];
-      for (std::size_t c = 0; c < k; ++c) {
-        s[c] = articulated::six(kernel::subspace_column(joint, columns, c));
-        u_columns[c] = articulated::apply(inertia, s[c]);
-        u[c] = tau[offset + c] - articulated::dot(s[c], bias_force);
-      }
-      for (std::size_t r = 0; r < k; ++r) {
-        for (std::size_t c = 0; c < k; ++c) d[r * k + c] = articulated::dot(s[r], u_columns[c]);
-      }
-      if (!invert_positive(d, k, d_inverse)) return i;
-      for (std::size_t r = 0; r < k; ++r) {
-        acceleration_factors(x, c_i, u_columns[r], u[r], 1.0, data, offset + r);
-        for (std::size_t c = 0; c < k; ++c)
-          data.d_inverse_rows[offset + r][c] = d_inverse[r * k + c];
-      }
-      if (joint.parent == 0) continue;
-      articulated::copy(inertia, reduced);
-      for (std::size_t m = 0; m < k; ++m) {
-        double weight_u = 0.0;  // (D^-1 u)_m
-        for (std::size_t c = 0; c < k; ++c) {
-          const double w = d_inverse[m * k + c];
-          weight_u += w * u[c];
-          for (std::size_t j = 0; j < 6; ++j) {
-            reduced.col[j] =
-                reduced.col[j] - u_columns[m] * (w * articulated::entry(u_columns[c], j));
-          }
-        }
-        weighted = weighted + u_columns[m] * weight_u;
-      }
-    }
-    const articulated::Six bias = (bias_force + articulated::apply(reduced, c_i)) + weighted;
-    // `inertia` is not read below: `carried` may be overwritten.
     const std::size_t p = joint.parent;
+    const bool from_carried = std::exchange(carrying, false);
+    const JointState state{from_carried ? carried : (summed[i] != 0 ? inertias[i] : bodies[i]),
+                           articulated::six(bias_forces[i]),
+                           articulated::six(data.bias_accelerations[i]), data.rnea.placements[i]};
+    Passed passed;
+    const bool factored =
+        joint.nv == 1
+            ? factor_one(joint, columns, state, tau[joint.v_offset], p != 0, data, passed)
+            : factor_many(joint, columns, state, tau.data() + joint.v_offset, p != 0, data, passed);
+    if (!factored) return i;
+    if (p == 0) continue;
+    const articulated::Six bias =
+        (state.bias_force + articulated::apply(passed.inertia, state.c)) + passed.weighted;
+    // state.inertia is not read below: `carried` may be overwritten.
     articulated::Matrix* target = &carried;
     if (p + 1 == i) {
       articulated::copy(summed[p] != 0 ? inertias[p] : bodies[p], carried);
@@ -223,9 +251,9 @@ KERNEL_INLINE void acceleration_factors(const articulated::Transform& x, const a
       summed[p] = 1;
       target = &inertias[p];
     }
-    articulated::add_to_parent(x, reduced, *target);
-    bias_forces[joint.parent] =
-        bias_forces[joint.parent] + articulated::spatial(articulated::force_to_parent(x, bias));
+    articulated::add_to_parent(state.x, passed.inertia, *target);
+    bias_forces[p] =
+        bias_forces[p] + articulated::spatial(articulated::force_to_parent(state.x, bias));
   }
   return 0;
 }
