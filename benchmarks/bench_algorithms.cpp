@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <numbers>
 #include <random>
@@ -65,6 +66,16 @@ double median_ns(const std::function<void()>& f, int batches, int per_batch) {
   return samples[samples.size() / 2];
 }
 
+// The first entry of a result; a failed call stops the benchmark instead of being read.
+template <class Result>
+double first(const Result& result) {
+  if (!result) {
+    std::fprintf(stderr, "bench_algorithms: a dynamics call failed on the benchmark model\n");
+    std::exit(1);
+  }
+  return (*result)[0];
+}
+
 struct Timings {
   double fk, rnea, aba;
 };
@@ -78,11 +89,11 @@ Timings measure(const Model& model, int per_batch) {
   for (double& x : a) x = u(rng);
   Data data = model.create_data();
   volatile double sink = 0;
-  return {
-      median_ns([&] { (void)forward_kinematics(model, data, q); }, 15, per_batch),
-      median_ns([&] { sink = sink + (*inverse_dynamics(model, data, q, v, a))[0]; }, 15, per_batch),
-      median_ns([&] { sink = sink + (*forward_dynamics(model, data, q, v, a))[0]; }, 15,
-                per_batch)};
+  return {median_ns([&] { (void)forward_kinematics(model, data, q); }, 15, per_batch),
+          median_ns([&] { sink = sink + first(inverse_dynamics(model, data, q, v, a)); }, 15,
+                    per_batch),
+          median_ns([&] { sink = sink + first(forward_dynamics(model, data, q, v, a)); }, 15,
+                    per_batch)};
 }
 
 // The joint-space terms on the arm: crba, nonlinear_effects, kinetic_energy.
