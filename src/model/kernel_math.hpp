@@ -102,10 +102,10 @@ KERNEL_INLINE double component(const V3<double>& x, std::size_t k) {
   }
 }
 
-// a x e_k for the unit vector e_k along axis k.
 // The axes after and before axis k in cyclic order.
 inline constexpr std::size_t kNext[3] = {1, 2, 0}, kPrevious[3] = {2, 0, 1};
-// Both switch to constant indices (see component).
+// a x e_k for the unit vector e_k along axis k. This and along() switch to constant
+// indices (see component).
 template <class R>
 KERNEL_INLINE V3<R> cross_unit(const V3<R>& a, std::size_t k) {
   switch (k) {
