@@ -26,13 +26,8 @@ namespace {
 constexpr std::size_t kMaxDof = Data::kMaxDof;
 
 // Inverts the k x k matrix d (row-major) through its Cholesky factor; false unless d
-// is positive definite with finite entries.
+// is positive definite with finite entries. (One-coordinate joints divide by D instead.)
 bool invert_positive(const double* d, std::size_t k, double* inverse) {
-  if (k == 1) {  // every joint kind of the library
-    if (!(d[0] > 0.0) || !std::isfinite(d[0])) return false;
-    inverse[0] = 1.0 / d[0];
-    return true;
-  }
   double l[kMaxDof * kMaxDof] = {};
   for (std::size_t j = 0; j < k; ++j) {
     double diagonal = d[j * k + j];
@@ -77,8 +72,7 @@ bool axis_aligned(const JointMotion& joint) {
 [[gnu::target_clones("avx2", "default")]] static void velocity_loop(const Model& model, Data& data,
                                                                     std::span<const double> q,
                                                                     std::span<const double> v) {
-  kernel::joint_cos_sin(model, q, data.rnea.cosines.data(), data.rnea.sines.data());
-  const SingleRow rows{q, v, {}, data.rnea.cosines.data(), data.rnea.sines.data()};
+  const SingleRow rows = kernel::single_row(model, data.rnea, q, v, {});
   const std::size_t n = model.njoints();
   const JointMotion* joints = model.joint_motions().data();
   const auto columns = model.subspace_columns();

@@ -32,4 +32,9 @@ struct JointMotion {
 // The tag and axis of a joint model; parent and offsets are left for the model to fill.
 JointMotion classify_motion(const JointModel& joint);
 
+// Whether the joint turns by one angle (its placement needs that angle's cosine and sine).
+inline bool turns_by_angle(const JointMotion& joint) {
+  return joint.kind == MotionKind::revolute_axis || joint.kind == MotionKind::revolute;
+}
+
 }  // namespace kinetra

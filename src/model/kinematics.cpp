@@ -18,6 +18,10 @@ struct alignas(4 * sizeof(double)) Columns {
   Column c[4];
 };
 
+KERNEL_INLINE Columns load(const kernel::Placement<double>& m) {
+  return {{m.c[0].e, m.c[1].e, m.c[2].e, m.p.e}};
+}
+
 KERNEL_INLINE Columns load(const SE3& m) {
   const auto& r = m.rotation().column_major();
   const Vector3D& p = m.translation();
@@ -76,13 +80,12 @@ KERNEL_INLINE Columns turn(const Vector3D& k, double angle) {
                                                               std::span<const double> q) {
   const auto& joints = model.joint_motions();
   const auto& models = model.joint_models();
-  const auto& placements = model.joint_placements();
+  const auto& placements = model.kernel_placements();  // the model's, already packed
   for (std::size_t j = 1; j < joints.size(); ++j) {
     const JointMotion& joint = joints[j];
     JointData& joint_data = *data.joint_data[j];
     Columns motion;
-    if ((joint.kind == MotionKind::revolute_axis || joint.kind == MotionKind::revolute) &&
-        joint_data.get_joint_type() == JointType::Revolute) {
+    if (turns_by_angle(joint) && joint_data.get_joint_type() == JointType::Revolute) {
       auto& revolute = static_cast<JointDataRevolute&>(joint_data);
       revolute.q = q[joint.q_offset];
       motion = turn(joint.axis, revolute.q);

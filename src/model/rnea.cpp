@@ -19,9 +19,7 @@ void check_rows(std::span<const double> values, std::size_t n) {
                                                        std::span<const double> q,
                                                        std::span<const double> v,
                                                        std::span<const double> a) {
-  kernel::joint_cos_sin(model, q, fields.cosines.data(), fields.sines.data());
-  kernel::rnea_forward(model, fields,
-                       kernel::SingleRow{q, v, a, fields.cosines.data(), fields.sines.data()});
+  kernel::rnea_forward(model, fields, kernel::single_row(model, fields, q, v, a));
 }
 
 struct Torques {

@@ -48,8 +48,7 @@ KERNEL_INLINE void joint_cos_sin(const Model& model, std::span<const double> q, 
   const JointMotion* joints = model.joint_motions().data();
   std::size_t at[4] = {}, count = 0;
   for (std::size_t i = 1; i < model.njoints(); ++i) {
-    const MotionKind kind = joints[i].kind;
-    if (kind != MotionKind::revolute_axis && kind != MotionKind::revolute) continue;
+    if (!turns_by_angle(joints[i])) continue;
     at[count++] = i;
     if (count == 4) {
       cos_sin_of(joints, q, at, count, cosines, sines);
@@ -57,6 +56,14 @@ KERNEL_INLINE void joint_cos_sin(const Model& model, std::span<const double> q, 
     }
   }
   if (count > 0) cos_sin_of(joints, q, at, count, cosines, sines);
+}
+
+// The rows of a single call, its cosines and sines filled into `fields`.
+KERNEL_INLINE SingleRow single_row(const Model& model, RneaFields<double>& fields,
+                                   std::span<const double> q, std::span<const double> v,
+                                   std::span<const double> a) {
+  joint_cos_sin(model, q, fields.cosines.data(), fields.sines.data());
+  return {q, v, a, fields.cosines.data(), fields.sines.data()};
 }
 
 // The loops read the lists through plain pointers: the stores through vector registers
