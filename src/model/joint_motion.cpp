@@ -1,5 +1,7 @@
 #include "model/joint_motion.hpp"
 
+#include <cmath>
+
 #include "joint/fixed.hpp"
 #include "joint/prismatic.hpp"
 #include "joint/revolute.hpp"
@@ -8,10 +10,12 @@ namespace kinetra {
 
 namespace {
 
-// The index k when v is exactly the unit vector e_k.
+// The index k when v is exactly the unit vector e_k, its other entries +0 (forward
+// kinematics relies on their sign to drop the products by them).
 std::optional<std::uint8_t> unit_axis_index(const Vector3D& v) {
+  const auto plus_zero = [](double x) { return x == 0.0 && !std::signbit(x); };
   for (std::uint8_t k = 0; k < 3; ++k) {
-    if (v[k] == 1.0 && v[(k + 1) % 3] == 0.0 && v[(k + 2) % 3] == 0.0) return k;
+    if (v[k] == 1.0 && plus_zero(v[(k + 1) % 3]) && plus_zero(v[(k + 2) % 3])) return k;
   }
   return std::nullopt;
 }

@@ -1,3 +1,7 @@
+#include <cmath>
+#include <cstring>
+#include <type_traits>
+
 #include "base/panic.hpp"
 #include "joint/revolute.hpp"
 #include "model/algorithms.hpp"
@@ -22,23 +26,31 @@ KERNEL_INLINE Columns load(const kernel::Placement<double>& m) {
   return {{m.c[0].e, m.c[1].e, m.c[2].e, m.p.e}};
 }
 
-KERNEL_INLINE Columns load(const SE3& m) {
-  const auto& r = m.rotation().column_major();
-  const Vector3D& p = m.translation();
-  Columns out;
-  out.c[0] = Column{r[0], r[1], r[2], 0.0};
-  out.c[1] = Column{r[3], r[4], r[5], 0.0};
-  out.c[2] = Column{r[6], r[7], r[8], 0.0};
-  out.c[3] = Column{p[0], p[1], p[2], 0.0};
+// An SE3 is its rotation's columns and its translation, twelve doubles in a row, so
+// each column is read and written as four doubles from where it starts: the fourth lane
+// holds whatever follows and is never used.
+static_assert(sizeof(SE3) == 12 * sizeof(double) && std::is_trivially_copyable_v<SE3>);
+
+KERNEL_INLINE Column at(const SE3& m, std::size_t first) {
+  Column out;
+  std::memcpy(&out, reinterpret_cast<const double*>(&m) + first, sizeof(Column));
   return out;
 }
 
+KERNEL_INLINE Columns load(const SE3& m) {
+  const Column last = at(m, 8);  // the rotation's last entry, then the translation
+  return {{at(m, 0), at(m, 3), at(m, 6), __builtin_shufflevector(last, last, 1, 2, 3, 3)}};
+}
+
+// Each column's store overwrites the previous one's fourth lane; the translation, the last
+// three doubles, is written as two and one.
 KERNEL_INLINE void store(const Columns& m, SE3& out) {
-  SpatialRotation r;
-  for (std::size_t j = 0; j < 3; ++j) {
-    for (std::size_t i = 0; i < 3; ++i) r(i, j) = m.c[j][i];
-  }
-  out = SE3(r, Vector3D(m.c[3][0], m.c[3][1], m.c[3][2]));
+  auto* d = reinterpret_cast<double*>(&out);
+  std::memcpy(d, &m.c[0], sizeof(Column));
+  std::memcpy(d + 3, &m.c[1], sizeof(Column));
+  std::memcpy(d + 6, &m.c[2], sizeof(Column));
+  const double p[3] = {m.c[3][0], m.c[3][1], m.c[3][2]};
+  std::memcpy(d + 9, p, sizeof p);
 }
 
 // a * b: (Ra Rb, Ra pb + pa), entry (i, j) = a(i,0) b(0,j) + a(i,1) b(1,j) + a(i,2) b(2,j).
@@ -74,8 +86,55 @@ KERNEL_INLINE Columns turn(const Vector3D& k, double angle) {
   return out;
 }
 
-// The pass of forward_kinematics. Revolute joints whose data is a revolute joint's data are
-// turned here (the same formula as their update); every other joint updates itself.
+// The rotation by a finite, non-zero angle about e_K (an axis whose other entries are +0)
+// as the general formula gives it, entry (i, j) in m[j][i]: c and s where the axis' entries
+// are 1, c + t on the axis, and +0 elsewhere. Every other product of the formula is a zero
+// (c and s are not zero), and the last term added, t * 0, is +0 because t = 1 - c >= 0.
+template <std::size_t K>
+struct AxisTurn {
+  double m[3][3] = {};
+
+  KERNEL_INLINE AxisTurn(double c, double s) {
+    constexpr std::size_t a = kernel::kNext[K], b = kernel::kPrevious[K];
+    m[K][K] = c + (1.0 - c);
+    m[a][a] = c;
+    m[a][b] = s;
+    m[b][a] = -s;
+    m[b][b] = c;
+  }
+
+  // x * (this rotation, zero translation), the operations of operator* with the zeros as
+  // constants: the products by them stay (they carry x's signs and NaNs) but need no lanes.
+  KERNEL_INLINE Columns after(const Columns& x) const {
+    Columns out;
+    for (std::size_t j = 0; j < 3; ++j) {
+      out.c[j] = (x.c[0] * m[j][0] + x.c[1] * m[j][1]) + x.c[2] * m[j][2];
+    }
+    out.c[3] = ((x.c[0] * 0.0 + x.c[1] * 0.0) + x.c[2] * 0.0) + x.c[3];
+    return out;
+  }
+
+  KERNEL_INLINE SE3 placement() const {
+    SpatialRotation r;
+    for (std::size_t j = 0; j < 3; ++j) {
+      for (std::size_t i = 0; i < 3; ++i) r(i, j) = m[j][i];
+    }
+    return SE3(r, Vector3D());
+  }
+};
+
+// A revolute joint about e_K: its data's placement, then its frame.
+template <std::size_t K>
+KERNEL_INLINE void place_turned(const Columns& placed, double c, double s, SE3& joint_placement,
+                                SE3& frame) {
+  const AxisTurn<K> turn(c, s);
+  joint_placement = turn.placement();
+  store(turn.after(placed), frame);
+}
+
+// The pass of forward_kinematics.// The pass of forward_kinematics. Revolute joints whose data is a
+// revolute joint's data are turned here (the same formula as their update); every other joint
+// updates itself.
 [[gnu::target_clones("avx2", "default")]] void placement_pass(const Model& model, Data& data,
                                                               std::span<const double> q) {
   const auto& joints = model.joint_motions();
@@ -87,8 +146,28 @@ KERNEL_INLINE Columns turn(const Vector3D& k, double angle) {
     Columns motion;
     if (turns_by_angle(joint) && joint_data.get_joint_type() == JointType::Revolute) {
       auto& revolute = static_cast<JointDataRevolute&>(joint_data);
-      revolute.q = q[joint.q_offset];
-      motion = turn(joint.axis, revolute.q);
+      const double angle = q[joint.q_offset];
+      revolute.q = angle;
+      if (joint.kind == MotionKind::revolute_axis && angle != 0.0) {
+        double c, s;
+        cos_sin(angle, c, s);
+        if (std::isfinite(c)) {  // else the general formula spreads the NaN
+          const Columns placed = load(data.joint_placements[joint.parent]) * load(placements[j]);
+          SE3& frame = data.joint_placements[j];
+          switch (joint.axis_index) {
+            case 0:
+              place_turned<0>(placed, c, s, revolute.placement, frame);
+              break;
+            case 1:
+              place_turned<1>(placed, c, s, revolute.placement, frame);
+              break;
+            default:
+              place_turned<2>(placed, c, s, revolute.placement, frame);
+          }
+          continue;
+        }
+      }
+      motion = turn(joint.axis, angle);
       store(motion, revolute.placement);
     } else {
       const auto updated = joint_data.update(*models[j], q.subspan(joint.q_offset, joint.nq));

@@ -343,7 +343,8 @@ TEST_P(RandomRobot, ForwardKinematicsMatchesMatrixProducts) {
 }
 
 // The world placements keep the formula order of the joints' own placements:
-// oMi = (oMi[parent] * placement) * (the joint data's placement), to the bit.
+// oMi = (oMi[parent] * placement) * (the joint data's placement), to the bit, and each
+// joint data holds the placement its own update gives.
 TEST_P(RandomRobot, ForwardKinematicsKeepsTheProductOrder) {
   Data data = robot.model.create_data();
   const auto& model = robot.model;
@@ -365,6 +366,10 @@ TEST_P(RandomRobot, ForwardKinematicsKeepsTheProductOrder) {
                          joint_data->get_joint_placement());
       EXPECT_EQ(std::memcmp(&expected[i], &data.joint_placements[i], sizeof(SE3)), 0)
           << "joint " << i << ", trial " << trial;
+      const SE3 own = joint_data->get_joint_placement();
+      const SE3 kept = data.joint_data[i]->get_joint_placement();
+      EXPECT_EQ(std::memcmp(&own, &kept, sizeof(SE3)), 0)
+          << "joint data " << i << ", trial " << trial;
     }
   }
 }
