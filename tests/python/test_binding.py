@@ -133,6 +133,17 @@ def test_returned_arrays_are_fresh_owning_and_writeable(probe):
     assert v.to_numpy().tolist() == [1, 2, 3]
 
 
+def test_reused_objects_never_alias_live_ones():
+    """Freed wrappers are kept for reuse: more are freed than kept, then as many made again."""
+    live = [kinetra.SE3.Random() for _ in range(60)]
+    values = [p.homogeneous for p in live]
+    del live[::2], values[::2]
+    again = [kinetra.SE3.Random() for _ in range(60)]
+    assert len({id(p) for p in live + again}) == 90
+    for placement, value in zip(live, values, strict=True):
+        np.testing.assert_array_equal(placement.homogeneous, value)
+
+
 def test_failures_become_value_errors_or_panic_exceptions(probe):
     with pytest.raises(ValueError, match="^counter failed$"):
         probe.Counter(1).fail()
