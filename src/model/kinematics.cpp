@@ -132,9 +132,9 @@ KERNEL_INLINE void place_turned(const Columns& placed, double c, double s, SE3& 
   store(turn.after(placed), frame);
 }
 
-// The pass of forward_kinematics.// The pass of forward_kinematics. Revolute joints whose data is a
-// revolute joint's data are turned here (the same formula as their update); every other joint
-// updates itself.
+// The pass of forward_kinematics. Revolute joints whose data is a revolute joint's data are
+// turned here (the same formula as their update, in closed form about a coordinate axis);
+// every other joint updates itself.
 [[gnu::target_clones("avx2", "default")]] void placement_pass(const Model& model, Data& data,
                                                               std::span<const double> q) {
   const auto& joints = model.joint_motions();
