@@ -33,7 +33,7 @@ template <class Interface>
 class CloneVector : public std::vector<std::unique_ptr<Interface>> {
  public:
   CloneVector() = default;
-  CloneVector(const CloneVector& other) {
+  CloneVector(const CloneVector& other) : std::vector<std::unique_ptr<Interface>>() {
     this->reserve(other.size());
     for (const auto& object : other) this->push_back(object->clone_box());
   }
