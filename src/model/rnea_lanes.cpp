@@ -32,7 +32,6 @@ KERNEL_INLINE L4 operator-(L4 a, L4 b) { return L4::of(a.x - b.x); }
 KERNEL_INLINE L4 operator*(L4 a, L4 b) { return L4::of(a.x * b.x); }
 KERNEL_INLINE L4 operator-(L4 a) { return L4::of(-a.x); }
 KERNEL_INLINE L4 operator+(L4 a, double b) { return L4::of(a.x + b); }
-KERNEL_INLINE L4 operator-(L4 a, double b) { return L4::of(a.x - b); }
 KERNEL_INLINE L4 operator*(L4 a, double b) { return L4::of(a.x * b); }
 KERNEL_INLINE L4 operator+(double a, L4 b) { return L4::of(a + b.x); }
 KERNEL_INLINE L4 operator-(double a, L4 b) { return L4::of(a - b.x); }

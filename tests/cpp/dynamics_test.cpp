@@ -83,6 +83,8 @@ std::unique_ptr<JointModel> make_joint(const JointDescription& joint) {
       return std::make_unique<JointModelPrismatic>(joint.axis);
     case JointType::Fixed:
       return std::make_unique<JointModelFixed>();
+    case JointType::FreeFlyer:  // the random robots have no floating joints
+      break;
   }
   return nullptr;
 }
@@ -131,6 +133,7 @@ struct Robot {
           break;
         }
         case JointType::Fixed:
+        case JointType::FreeFlyer:
           break;
       }
       iq += model.joint_models()[i]->nq();

@@ -23,7 +23,9 @@ class NumberFormat : public ::testing::TestWithParam<Case> {};
 TEST_P(NumberFormat, DebugAndPlain) {
   const Case& c = GetParam();
   EXPECT_EQ(format_debug(c.value), c.debug);
-  if (c.plain != nullptr) EXPECT_EQ(format_plain(c.value), c.plain);
+  if (c.plain != nullptr) {
+    EXPECT_EQ(format_plain(c.value), c.plain);
+  }
 }
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
