@@ -152,6 +152,8 @@ KERNEL_INLINE void place_turned(const Columns& placed, double c, double s, SE3& 
         double c, s;
         cos_sin(angle, c, s);
         if (std::isfinite(c)) {  // else the general formula spreads the NaN
+          // After the library call, which clobbers every vector register: computed before
+          // it and kept across it, the arm's pass measured about 155 ns instead of 130.
           const Columns placed = load(data.joint_placements[joint.parent]) * load(placements[j]);
           SE3& frame = data.joint_placements[j];
           switch (joint.axis_index) {
